@@ -1,0 +1,117 @@
+// vt: rendering the presentation space into the display image.
+//
+// One walk over the buffer in address order, starting at the first field
+// attribute, carries a running set of display flags: each field attribute
+// sets them for its field, Set Attribute colours and highlights change them
+// from a character on.
+#include "engine/cell.h"
+#include "engine/display_cell.h"
+#include "engine/vt.h"
+
+namespace kestrel {
+namespace {
+
+constexpr uint32_t kAttributePosition = 0x20 | display::Protected;
+constexpr uint8_t kTypedInNonDisplay = '*';
+
+// The colour of a field without an extended colour, by protection and intensity.
+uint32_t baseColour(uint32_t attribute) {
+    const bool intensified = (attribute & cell::DisplayMask) == cell::DisplayIntensified;
+    if (attribute & cell::Protected) {
+        return intensified ? 7 : 1;
+    }
+    return intensified ? 2 : 4;
+}
+
+}  // namespace
+
+void vt::render() {
+    if (renderingSuspended_) {
+        return;
+    }
+    int start = 0;
+    while (start < cells_ && !cell::isAttribute(presentationSpace[start])) {
+        ++start;
+    }
+    const bool formatted = start < cells_;
+    if (!formatted) {
+        start = 0;
+    }
+    uint32_t flags = display::colour(4) | (formatted ? 0 : display::Protected);
+    bool unprotectAtNextData = false;
+    bool nonDisplay = false;
+    bool protectedField = false;
+    bool fieldHadHighlight = false;
+
+    for (int i = 0, a = start; i < cells_; ++i, a = wrap(a + 1)) {
+        const uint32_t c = presentationSpace[a];
+        const int row = a / kColumns + 1;
+        const int column = a % kColumns + 1;
+
+        if (cell::isAttribute(c)) {
+            flags |= display::Formatted | display::Protected;
+            if ((c & cell::DisplayMask) == cell::DisplayIntensified) {
+                flags |= display::Intensified;
+            } else {
+                flags &= ~display::Intensified;
+            }
+            flags = (flags & ~display::HighlightMask) | (c & cell::HighlightMask);
+            const uint32_t colour = cell::colour(c) ? cell::colour(c) : baseColour(c);
+            flags = (flags & ~display::ColourMask) | display::colour(colour);
+            protectedField = (c & cell::Protected) != 0;
+            unprotectAtNextData = !protectedField;
+            nonDisplay = (c & cell::DisplayMask) == cell::DisplayNone;
+            fieldHadHighlight = false;
+            image.writeCell(row, column, kAttributePosition);
+            continue;
+        }
+
+        if (unprotectAtNextData) {
+            flags &= ~display::Protected;
+            unprotectAtNextData = false;
+        }
+        if (cell::colour(c)) {
+            flags = (flags & ~display::ColourMask) | display::colour(cell::colour(c));
+        }
+        const uint32_t highlight = c & cell::HighlightMask;
+        if (highlight & ~flags) {
+            flags = (flags & ~display::HighlightMask) | highlight;
+        } else if (c & cell::ResetMark) {
+            flags &= ~(display::HighlightMask & ~highlight);
+        }
+        fieldHadHighlight = fieldHadHighlight || highlight != 0;
+
+        uint8_t code = c & cell::CharacterMask;
+        if (nonDisplay) {
+            code = (c & cell::TypedMark) ? codePage.toEbcdic(kTypedInNonDisplay) : 0;
+            if (protectedField) {
+                flags &= ~(display::Reverse | display::Underscore);
+            }
+        }
+        const uint32_t character = codePage.toAscii(code);
+        image.writeCell(row, column,
+                        code == 0 && fieldHadHighlight ? character : character | flags);
+    }
+    ui.repaint(Repaint::Incremental);
+}
+
+void vt::renderCell(int a) {
+    if (renderingSuspended_ || a < 0 || a >= cells_) {
+        return;
+    }
+    const int row = a / kColumns + 1;
+    const int column = a % kColumns + 1;
+    const uint32_t c = presentationSpace[a];
+    uint8_t code = c & cell::CharacterMask;
+    // A non-display field never shows what was typed into it.
+    const int attribute = governingAttribute(a);
+    if (attribute >= 0 &&
+        (presentationSpace[attribute] & cell::DisplayMask) == cell::DisplayNone) {
+        code = (c & cell::TypedMark) ? codePage.toEbcdic(kTypedInNonDisplay) : 0;
+    }
+    const uint32_t kept = image.cell(row, column) & ~display::CharacterMask;
+    image.writeCell(row, column, kept | codePage.toAscii(code));
+    ui.repaint(Repaint::Incremental);
+}
+
+}  // namespace kestrel

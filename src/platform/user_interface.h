@@ -1,0 +1,34 @@
+// The user-interface side of the platform, as the core sees it.
+//
+// The Qt application implements it with real windows; kestrel-script prints;
+// tests record every call and compare the record.
+#pragma once
+
+#include <string>
+
+namespace kestrel {
+
+// Icons and beep types carry the values of the platform they came from, so a
+// recorded call reads the same in every implementation.
+enum class MessageIcon : unsigned {
+    None = 0,
+    Error = 0x10,        // MB_ICONHAND
+    Question = 0x20,     // MB_ICONQUESTION
+    Warning = 0x30,      // MB_ICONEXCLAMATION
+    Information = 0x40,  // MB_ICONASTERISK
+};
+
+enum class Repaint { Incremental, Full };
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // Shows message NUMBER of the string table (see messages.h) and waits for
+    // the user to close it.
+    virtual void showMessage(int number, MessageIcon icon) = 0;
+    virtual void beep(MessageIcon type) = 0;
+    virtual void repaint(Repaint kind) = 0;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,23 @@
+// The user interface of the headless terminal: message boxes become lines
+// "message: NUMBER TEXT" on standard output, answered with their default button.
+#pragma once
+
+#include <ostream>
+
+#include "platform/user_interface.h"
+
+namespace kestrel {
+
+class ScriptUi : public UserInterface {
+public:
+    explicit ScriptUi(std::ostream& out) : out_(out) {}
+
+    void showMessage(int number, MessageIcon icon) override;
+    void beep(MessageIcon) override {}
+    void repaint(Repaint) override {}
+
+private:
+    std::ostream& out_;
+};
+
+}  // namespace kestrel
