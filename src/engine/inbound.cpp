@@ -1,5 +1,6 @@
 // vt: the inbound-record entry, the write control character and the orders.
 #include <algorithm>
+#include <array>
 
 #include "engine/cell.h"
 #include "engine/vt.h"
@@ -52,6 +53,22 @@ enum AttributeType : uint8_t {
     kColour = 0x42,
     kFieldAttribute = 0xC0,
 };
+
+// The length of each order with its operands; 0 for a character.
+constexpr std::array<uint8_t, 256> kOrderLength = [] {
+    std::array<uint8_t, 256> length{};
+    length[kSetBufferAddress] = 3;
+    length[kSetAttribute] = 3;
+    length[kEraseUnprotectedToAddress] = 3;
+    length[kRepeatToAddress] = 4;
+    length[kStartField] = 2;
+    length[kStartFieldExtended] = 2;
+    length[kModifyField] = 2;
+    length[kGraphicEscape] = 2;
+    length[kInsertCursor] = 1;
+    length[kProgramTab] = 1;
+    return length;
+}();
 
 constexpr uint8_t kNewLine = 0x15;
 constexpr uint8_t kGraphicEscapeCharacter = 0x60;
@@ -191,10 +208,12 @@ void vt::applyWcc(uint8_t wcc) {
         lastAid = kNoAid;
     }
     if (wcc & kResetMdt) {
-        for (int a = 0; a < cells_; ++a) {
-            if (cell::isAttribute(presentationSpace[a])) {
-                presentationSpace[a] &= ~cell::Modified;
-            }
+        // Branch-free: the marker bit, shifted down, is exactly the MDT bit, so
+        // only attribute cells lose it (a character cell keeps its typed mark).
+        static_assert(cell::FieldAttribute >> 8 == cell::Modified);
+        const int count = cells_;
+        for (int a = 0; a < count; ++a) {
+            presentationSpace[a] &= ~((presentationSpace[a] & cell::FieldAttribute) >> 8);
         }
     }
     if ((wcc & kSoundAlarm) && settings.bell) {
@@ -222,15 +241,12 @@ void vt::processWrite(const uint8_t* data, size_t wccPosition, size_t lastIndex)
     while (i <= lastIndex) {
         const size_t remaining = lastIndex - i + 1;
         const uint8_t order = data[i];
-        // The fixed length of the order, for the cut-off check.
-        const size_t needed = order == kSetBufferAddress || order == kSetAttribute ||
-                                      order == kEraseUnprotectedToAddress
-                                  ? 3
-                              : order == kRepeatToAddress ? 4
-                              : order == kStartField || order == kStartFieldExtended ||
-                                      order == kModifyField || order == kGraphicEscape
-                                  ? 2
-                                  : 1;
+        const size_t needed = kOrderLength[order];
+        if (needed == 0) {
+            writeCharacters(data, i, lastIndex);
+            orderState = kAfterCharacter;
+            continue;
+        }
         if (remaining < needed) {
             programCheck = 1;
             return;
@@ -341,12 +357,35 @@ void vt::processWrite(const uint8_t* data, size_t wccPosition, size_t lastIndex)
                 i += 2;
                 break;
             default:
-                writeCharacter(order);
-                orderState = kAfterCharacter;
-                i += 1;
                 break;
         }
     }
+}
+
+void vt::writeCharacters(const uint8_t* data, size_t& i, size_t lastIndex) {
+    // A run of characters up to the next order, with the write state kept in
+    // locals: stores into the cells cannot then force it to be reloaded.
+    uint32_t* cells = presentationSpace.data();
+    const int count = cells_;
+    const uint32_t attributes = characterAttributes;
+    const bool store = !suppressWrite;
+    int address = bufferAddress;
+    for (; i <= lastIndex && kOrderLength[data[i]] == 0; ++i) {
+        if (data[i] == kNewLine) {
+            address = (address / kColumns + 1) * kColumns;
+            if (address >= count) {
+                address = 0;
+            }
+            continue;
+        }
+        if (store) {
+            cells[address] = data[i] | attributes;
+        }
+        if (++address == count) {
+            address = 0;
+        }
+    }
+    bufferAddress = address;
 }
 
 int vt::stopAddress(uint8_t b1, uint8_t b2) {

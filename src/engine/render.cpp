@@ -38,15 +38,36 @@ void vt::render() {
         start = 0;
     }
     uint32_t flags = display::colour(4) | (formatted ? 0 : display::Protected);
-    bool unprotectAtNextData = false;
     bool nonDisplay = false;
     bool protectedField = false;
     bool fieldHadHighlight = false;
 
-    for (int i = 0, a = start; i < cells_; ++i, a = wrap(a + 1)) {
+    const int cells = cells_;
+    const CodePageTable& table = codePage;
+    DisplayImage& target = image;
+    int row = start / kColumns + 1;
+    int column = start % kColumns;
+    for (int i = 0, a = start; i < cells; ++i, ++a) {
+        if (a == cells) {
+            a = 0;
+            row = 1;
+            column = 0;
+        }
+        if (++column > kColumns) {
+            column = 1;
+            ++row;
+        }
         const uint32_t c = presentationSpace[a];
-        const int row = a / kColumns + 1;
-        const int column = a % kColumns + 1;
+
+        // Most positions are plain characters of a displayed field.
+        constexpr uint32_t kSpecial =
+            cell::FieldAttribute | cell::HighlightMask | cell::ColourMask | cell::ResetMark;
+        if (!nonDisplay && (c & kSpecial) == 0) {
+            const uint32_t character = table.toAscii(c & cell::CharacterMask);
+            const bool plain = (c & cell::CharacterMask) == 0 && fieldHadHighlight;
+            target.writeCell(row, column, plain ? character : character | flags);
+            continue;
+        }
 
         if (cell::isAttribute(c)) {
             flags |= display::Formatted | display::Protected;
@@ -59,17 +80,17 @@ void vt::render() {
             const uint32_t colour = cell::colour(c) ? cell::colour(c) : baseColour(c);
             flags = (flags & ~display::ColourMask) | display::colour(colour);
             protectedField = (c & cell::Protected) != 0;
-            unprotectAtNextData = !protectedField;
             nonDisplay = (c & cell::DisplayMask) == cell::DisplayNone;
             fieldHadHighlight = false;
-            image.writeCell(row, column, kAttributePosition);
+            target.writeCell(row, column, kAttributePosition);
+            // The data positions of an unprotected field are not protected; a
+            // following attribute sets the flag again.
+            if (!protectedField) {
+                flags &= ~display::Protected;
+            }
             continue;
         }
 
-        if (unprotectAtNextData) {
-            flags &= ~display::Protected;
-            unprotectAtNextData = false;
-        }
         if (cell::colour(c)) {
             flags = (flags & ~display::ColourMask) | display::colour(cell::colour(c));
         }
@@ -83,14 +104,14 @@ void vt::render() {
 
         uint8_t code = c & cell::CharacterMask;
         if (nonDisplay) {
-            code = (c & cell::TypedMark) ? codePage.toEbcdic(kTypedInNonDisplay) : 0;
+            code = (c & cell::TypedMark) ? table.toEbcdic(kTypedInNonDisplay) : 0;
             if (protectedField) {
                 flags &= ~(display::Reverse | display::Underscore);
             }
         }
-        const uint32_t character = codePage.toAscii(code);
-        image.writeCell(row, column,
-                        code == 0 && fieldHadHighlight ? character : character | flags);
+        const uint32_t character = table.toAscii(code);
+        target.writeCell(row, column,
+                         code == 0 && fieldHadHighlight ? character : character | flags);
     }
     ui.repaint(Repaint::Incremental);
 }

@@ -139,6 +139,8 @@ private:
     // Erase/Write and Erase/Write Alternate after their size switch.
     void eraseForWrite(const uint8_t* data, size_t length, size_t wccPosition);
     void eraseAllUnprotected();
+    // Writes the characters from data[i] up to the next order; I moves past them.
+    void writeCharacters(const uint8_t* data, size_t& i, size_t lastIndex);
     // Nulls the character cells of unprotected fields among COUNT cells from FROM.
     void nullUnprotected(int from, int count);
     void programTab();
