@@ -20,7 +20,15 @@ public:
     DisplayImage();
 
     // Stores VALUE and marks the cell and its row dirty, but only when it changes.
-    void writeCell(int row, int column, uint32_t value);
+    // Inline: the engine calls it for every cell of every rendered screen.
+    void writeCell(int row, int column, uint32_t value) {
+        if (!inGrid(row, column) || cells_[row][column] == value) {
+            return;
+        }
+        cells_[row][column] = value;
+        cellDirty_[row][column] = 1;
+        rowDirty_[row] = 1;
+    }
     uint32_t cell(int row, int column) const;
     // The 80 display characters of ROW (bits 0-7 of columns 1..80); empty for
     // a row outside the grid.
