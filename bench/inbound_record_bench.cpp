@@ -2,6 +2,7 @@
 // entry, rendering included: the work of one host screen update.
 #include <benchmark/benchmark.h>
 
+#include <string>
 #include <vector>
 
 #include "engine/vt.h"
@@ -12,6 +13,7 @@ namespace {
 class NullUi : public UserInterface {
 public:
     void showMessage(int, MessageIcon) override {}
+    void showText(const std::string&, MessageIcon) override {}
     void beep(MessageIcon) override {}
     void repaint(Repaint) override {}
 };

@@ -3,6 +3,7 @@
 // drives the engine through a sequence of records.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "engine/vt.h"
 
@@ -11,6 +12,7 @@ namespace {
 class NullUi : public kestrel::UserInterface {
 public:
     void showMessage(int, kestrel::MessageIcon) override {}
+    void showText(const std::string&, kestrel::MessageIcon) override {}
     void beep(kestrel::MessageIcon) override {}
     void repaint(kestrel::Repaint) override {}
 };

@@ -27,6 +27,8 @@ public:
     // Shows message NUMBER of the string table (see messages.h) and waits for
     // the user to close it.
     virtual void showMessage(int number, MessageIcon icon) = 0;
+    // Shows a message whose text is not in the string table.
+    virtual void showText(const std::string& text, MessageIcon icon) = 0;
     virtual void beep(MessageIcon type) = 0;
     virtual void repaint(Repaint kind) = 0;
 };

@@ -9,4 +9,8 @@ void ScriptUi::showMessage(int number, MessageIcon) {
     out_ << "message: " << number << ' ' << (text ? text : "") << '\n';
 }
 
+void ScriptUi::showText(const std::string& text, MessageIcon) {
+    out_ << "message: 0 " << text << '\n';
+}
+
 }  // namespace kestrel

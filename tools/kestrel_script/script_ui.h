@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "platform/user_interface.h"
 
@@ -13,6 +14,7 @@ public:
     explicit ScriptUi(std::ostream& out) : out_(out) {}
 
     void showMessage(int number, MessageIcon icon) override;
+    void showText(const std::string& text, MessageIcon icon) override;
     void beep(MessageIcon) override {}
     void repaint(Repaint) override {}
 

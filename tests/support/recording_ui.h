@@ -1,0 +1,33 @@
+// A UserInterface for tests: records every call as a line of text, so a test can
+// compare the whole record ("message 32807", "beep 64", "repaint incremental").
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/user_interface.h"
+
+namespace kestrel::test_support {
+
+class RecordingUi : public UserInterface {
+  public:
+    void showMessage(int number, MessageIcon icon) override {
+        calls.push_back("message " + std::to_string(number));
+        icons.push_back(icon);
+    }
+    void showText(const std::string& text, MessageIcon icon) override {
+        calls.push_back("text " + text);
+        icons.push_back(icon);
+    }
+    void beep(MessageIcon type) override {
+        calls.push_back("beep " + std::to_string(static_cast<unsigned>(type)));
+    }
+    void repaint(Repaint kind) override {
+        calls.push_back(kind == Repaint::Full ? "repaint full" : "repaint incremental");
+    }
+
+    std::vector<std::string> calls;
+    std::vector<MessageIcon> icons;  // of the messages, in order
+};
+
+}  // namespace kestrel::test_support
