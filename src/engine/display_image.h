@@ -29,6 +29,25 @@ public:
         cellDirty_[row][column] = 1;
         rowDirty_[row] = 1;
     }
+    // Writes the first ROWS rows from VALUES, 80 cells a row in screen order,
+    // exactly as writeCell would one cell at a time.
+    void writeRows(const uint32_t* values, int rows) {
+        for (int row = 1; row <= rows && row < kRows; ++row, values += kScreenColumns) {
+            std::array<uint32_t, kColumns>& cells = cells_[row];
+            bool changed = false;
+            for (int column = 1; column <= kScreenColumns; ++column) {
+                const uint32_t value = values[column - 1];
+                if (cells[column] != value) {
+                    cells[column] = value;
+                    cellDirty_[row][column] = 1;
+                    changed = true;
+                }
+            }
+            if (changed) {
+                rowDirty_[row] = 1;
+            }
+        }
+    }
     uint32_t cell(int row, int column) const;
     // The 80 display characters of ROW (bits 0-7 of columns 1..80); empty for
     // a row outside the grid.

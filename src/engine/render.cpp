@@ -44,18 +44,12 @@ void vt::render() {
 
     const int cells = cells_;
     const CodePageTable& table = codePage;
-    DisplayImage& target = image;
-    int row = start / kColumns + 1;
-    int column = start % kColumns;
+    // The whole screen is rendered into a local buffer first and then handed
+    // to the image row by row: both loops stay tight.
+    std::array<uint32_t, kMaxCells> rendered;
     for (int i = 0, a = start; i < cells; ++i, ++a) {
         if (a == cells) {
             a = 0;
-            row = 1;
-            column = 0;
-        }
-        if (++column > kColumns) {
-            column = 1;
-            ++row;
         }
         const uint32_t c = presentationSpace[a];
 
@@ -65,7 +59,7 @@ void vt::render() {
         if (!nonDisplay && (c & kSpecial) == 0) {
             const uint32_t character = table.toAscii(c & cell::CharacterMask);
             const bool plain = (c & cell::CharacterMask) == 0 && fieldHadHighlight;
-            target.writeCell(row, column, plain ? character : character | flags);
+            rendered[a] = plain ? character : character | flags;
             continue;
         }
 
@@ -82,7 +76,7 @@ void vt::render() {
             protectedField = (c & cell::Protected) != 0;
             nonDisplay = (c & cell::DisplayMask) == cell::DisplayNone;
             fieldHadHighlight = false;
-            target.writeCell(row, column, kAttributePosition);
+            rendered[a] = kAttributePosition;
             // The data positions of an unprotected field are not protected; a
             // following attribute sets the flag again.
             if (!protectedField) {
@@ -110,9 +104,9 @@ void vt::render() {
             }
         }
         const uint32_t character = table.toAscii(code);
-        target.writeCell(row, column,
-                         code == 0 && fieldHadHighlight ? character : character | flags);
+        rendered[a] = code == 0 && fieldHadHighlight ? character : character | flags;
     }
+    image.writeRows(rendered.data(), rows_);
     ui.repaint(Repaint::Incremental);
 }
 
