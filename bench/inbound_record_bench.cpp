@@ -14,6 +14,7 @@ class NullUi : public UserInterface {
 public:
     void showMessage(int, MessageIcon) override {}
     void showText(const std::string&, MessageIcon) override {}
+    Answer ask(int, MessageIcon, Buttons, Answer answer) override { return answer; }
     void beep(MessageIcon) override {}
     void repaint(Repaint) override {}
 };

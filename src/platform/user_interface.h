@@ -20,6 +20,9 @@ enum class MessageIcon : unsigned {
 
 enum class Repaint { Incremental, Full };
 
+enum class Buttons { OkCancel, YesNo };
+enum class Answer { Ok, Cancel, Yes, No };
+
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
@@ -29,6 +32,9 @@ public:
     virtual void showMessage(int number, MessageIcon icon) = 0;
     // Shows a message whose text is not in the string table.
     virtual void showText(const std::string& text, MessageIcon icon) = 0;
+    // Asks question NUMBER of the string table; DEFAULT is the answer that
+    // Enter gives (and the one a terminal without a user takes).
+    virtual Answer ask(int number, MessageIcon icon, Buttons buttons, Answer defaultAnswer) = 0;
     virtual void beep(MessageIcon type) = 0;
     virtual void repaint(Repaint kind) = 0;
 };

@@ -19,6 +19,17 @@ class RecordingUi : public UserInterface {
         calls.push_back("text " + text);
         icons.push_back(icon);
     }
+    // Records the question and gives the queued answer, else the default one.
+    Answer ask(int number, MessageIcon icon, Buttons, Answer defaultAnswer) override {
+        calls.push_back("ask " + std::to_string(number));
+        icons.push_back(icon);
+        if (answers.empty()) {
+            return defaultAnswer;
+        }
+        const Answer answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
     void beep(MessageIcon type) override {
         calls.push_back("beep " + std::to_string(static_cast<unsigned>(type)));
     }
@@ -27,6 +38,7 @@ class RecordingUi : public UserInterface {
     }
 
     std::vector<std::string> calls;
+    std::vector<Answer> answers;  // given to the next questions, in order
     std::vector<MessageIcon> icons;  // of the messages, in order
 };
 

@@ -13,4 +13,9 @@ void ScriptUi::showText(const std::string& text, MessageIcon) {
     out_ << "message: 0 " << text << '\n';
 }
 
+Answer ScriptUi::ask(int number, MessageIcon icon, Buttons, Answer defaultAnswer) {
+    showMessage(number, icon);
+    return defaultAnswer;
+}
+
 }  // namespace kestrel

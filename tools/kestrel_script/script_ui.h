@@ -15,6 +15,7 @@ public:
 
     void showMessage(int number, MessageIcon icon) override;
     void showText(const std::string& text, MessageIcon icon) override;
+    Answer ask(int number, MessageIcon icon, Buttons buttons, Answer defaultAnswer) override;
     void beep(MessageIcon) override {}
     void repaint(Repaint) override {}
 
