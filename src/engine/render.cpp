@@ -11,6 +11,10 @@
 namespace kestrel {
 namespace {
 
+// Highlights pass from cells to display cells unchanged.
+static_assert(cell::Blink == display::Blink && cell::Reverse == display::Reverse &&
+              cell::Underscore == display::Underscore);
+
 constexpr uint32_t kAttributePosition = 0x20 | display::Protected;
 constexpr uint8_t kTypedInNonDisplay = '*';
 

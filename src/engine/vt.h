@@ -16,6 +16,7 @@
 #include "config/settings.h"
 #include "engine/display_image.h"
 #include "mapping/code_page_table.h"
+#include "mapping/key_binding_table.h"
 #include "platform/user_interface.h"
 
 namespace kestrel {
@@ -124,6 +125,7 @@ public:
     int attnPending = 0;
     int sysreqPending = 0;
     CodePageTable codePage;
+    KeyBindingTable keyBindings;
 
     const Settings& settings;
     DisplayImage& image;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "mapping/ebcdic_file.h"
+#include "mapping/key_file.h"
 
 namespace kestrel {
 
@@ -15,6 +16,10 @@ bool Terminal::loadCodePage(const std::string& path) {
         engine.render();
     }
     return loaded;
+}
+
+bool Terminal::loadKeyMap(const std::string& path) {
+    return loadKeyFile(engine.keyBindings, path, engine.ui);
 }
 
 void Terminal::receiveRecord(const uint8_t* data, size_t length) {

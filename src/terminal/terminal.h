@@ -24,6 +24,8 @@ public:
 
     // Loads the EBCDIC mapping file at PATH into the engine's code page.
     bool loadCodePage(const std::string& path);
+    // Loads the keyboard mapping file at PATH over the engine's key bindings.
+    bool loadKeyMap(const std::string& path);
 
     // One complete 3270 record from the host. Record mode is on from here.
     void receiveRecord(const uint8_t* data, size_t length);

@@ -4,6 +4,10 @@
 set -euo pipefail
 script="$1"
 data="$2/data"
+# The settings store lives in a home of this test's own.
+XDG_CONFIG_HOME="$(mktemp -d)"
+export XDG_CONFIG_HOME
+trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 
 output="$("$script" -codepage "$data/ebcdic.map" <<'COMMANDS'
 record F5 C3 11 40 40 1D 60 C8 C5 D3 D3 D6

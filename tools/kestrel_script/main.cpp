@@ -1,11 +1,15 @@
 // kestrel-script: the terminal without a window, driven by commands on
 // standard input or from a file. See the README for the commands.
-#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 
+#include "config/configuration.h"
 #include "config/data_directory.h"
+#include "qtcore/qsettings_store.h"
+#include "qtcore/startup_environment.h"
 #include "script_commands.h"
 #include "script_ui.h"
 #include "terminal/terminal.h"
@@ -16,14 +20,25 @@ namespace {
 
 struct Options {
     int alternate = 0;  // 0: as configured
+    std::string configurationName = "1";
     std::string codePage;
+    std::string keyMap;
     std::string commandFile;
 };
 
 int usage(const std::string& problem) {
     std::cerr << "kestrel-script: " << problem << "\n"
-              << "usage: kestrel-script [-model 2|3] [-codepage FILE] [-f FILE]\n";
+              << "usage: kestrel-script [-C NAME] [-model 2|3] [-codepage FILE] [-keymap FILE]"
+                 " [-f FILE]\n";
     return 2;
+}
+
+// Paths are made absolute at once: reading the configuration may change the
+// current directory.
+std::string absolute(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error ? path : full.string();
 }
 
 // Returns an empty string when the arguments are good, else the problem.
@@ -39,12 +54,16 @@ std::string parseOptions(int argc, char** argv, Options& options) {
                 return "-model takes 2 or 3";
             }
             options.alternate = value == "2" ? 24 : 32;
+        } else if (option == "-C") {
+            options.configurationName = value;
         } else if (option == "-codepage") {
-            options.codePage = value;
+            options.codePage = absolute(value);
+        } else if (option == "-keymap") {
+            options.keyMap = absolute(value);
         } else if (option == "-f") {
             options.commandFile = value;
-        } else if (option == "-C" || option == "-keymap" || option == "-trace") {
-            return "option " + option + " is not available";
+        } else if (option == "-trace") {
+            return "option -trace is not available";
         } else {
             return "unknown option " + option;
         }
@@ -52,20 +71,19 @@ std::string parseOptions(int argc, char** argv, Options& options) {
     return {};
 }
 
-// The code page of this run: the one given, else the configured one, else
-// the supplied ebcdic.map.
-void loadCodePage(Terminal& terminal, const Options& options, const char* executable) {
-    if (!options.codePage.empty()) {
-        terminal.loadCodePage(options.codePage);
-        return;
+bool canOpen(const std::string& path) { return !path.empty() && std::ifstream(path).good(); }
+
+// A file of this run: the one given, else the configured one, else the supplied one.
+std::string chooseFile(const std::string& given, const std::string& configured,
+                       const std::string& supplied, const char* executable) {
+    if (!given.empty()) {
+        return given;
     }
-    const std::string& configured = terminal.settings.ebcdic_id;
-    if (!configured.empty() && std::ifstream(configured).good()) {
-        terminal.loadCodePage(configured);
-        return;
+    if (canOpen(configured)) {
+        return configured;
     }
-    const std::string directory = findDataDirectory(executable, "ebcdic.map");
-    terminal.loadCodePage(directory.empty() ? "ebcdic.map" : directory + "/ebcdic.map");
+    const std::string directory = findDataDirectory(executable, supplied);
+    return directory.empty() ? supplied : directory + "/" + supplied;
 }
 
 }  // namespace
@@ -87,12 +105,19 @@ int main(int argc, char** argv) {
     std::istream& input = options.commandFile.empty() ? std::cin : file;
 
     ScriptUi ui(std::cout);
-    Settings settings;
+    // The settings come from the store of the desktop terminal and are never
+    // written back.
+    QSettingsStore store("kestrel");
+    CommandLineSettings commandLine;
+    commandLine.configurationName = options.configurationName;
+    Settings settings =
+        loadSettings(store, ui, systemStartupEnvironment(argv[0]), commandLine).settings;
     if (options.alternate) {
         settings.alternate = options.alternate;
     }
     Terminal terminal(settings, ui);
-    loadCodePage(terminal, options, argv[0]);
+    terminal.loadKeyMap(chooseFile(options.keyMap, settings.keyname, "tnkeys.map", argv[0]));
+    terminal.loadCodePage(chooseFile(options.codePage, settings.ebcdic_id, "ebcdic.map", argv[0]));
 
     ScriptCommands commands(terminal, std::cout);
     bool failed = false;
