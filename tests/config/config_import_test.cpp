@@ -115,5 +115,25 @@ TEST(ImportFile, OverwriteMustBeginALine) {
     EXPECT_FALSE(importFileAsksToOverwrite(dir.file("absent.txt")));
 }
 
+TEST(ImportFile, SuppliedSampleImportsWhatItShows) {
+    TempDir dir;
+    dir.write("config32.txt", TempDir::read(KESTREL_SOURCE_DATA_DIR "/config32.txt"));
+    EXPECT_FALSE(importFileAsksToOverwrite(dir.file("config32.txt")));
+    MemorySettingsStore store;
+    RecordingUi ui;
+    ASSERT_TRUE(importConfigFile(dir.path().string(), store, "s", "1", ui));
+    const std::map<std::pair<std::string, std::string>, int> integers = {
+        {{"s", "port"}, 23},       {{"s", "alternate"}, 32},         {{"s", "color_bg"}, 0},
+        {{"s", "x_margin"}, 10},   {{"s", "color_green"}, 0x00FF00},
+    };
+    const std::map<std::pair<std::string, std::string>, std::string> strings = {
+        {{"s", "host_name"}, "mvs.example.com"},
+        {{"s", "font_name"}, "Liberation Mono"},
+        {{"s", "proxy_syntax"}, "$1 $2\\015\\012"},
+    };
+    EXPECT_EQ(store.integers, integers);
+    EXPECT_EQ(store.strings, strings);
+}
+
 }  // namespace
 }  // namespace kestrel
