@@ -3,13 +3,12 @@
 #include "mapping/ebcdic_editor.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/file_size_limit.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
@@ -213,28 +212,7 @@ TEST_F(EbcdicEditorTest, SaveKeepsPermissionsAndSymbolicLinks) {
     EXPECT_EQ(table.toAscii(0xC1), 0x61);
 }
 
-// Limits the size of files this process writes, as a full disk would; the
-// limit holds for root too. Writing past it fails with EFBIG instead of a signal.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        active_ = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, previous_);
-    }
-    bool active() const { return active_; }
-
-  private:
-    rlimit saved_{};
-    decltype(SIG_IGN) previous_;
-    bool active_ = false;
-};
+using test_support::FileSizeLimit;
 
 TEST_F(EbcdicEditorTest, FailedWriteLeavesTheOldFileIntact) {
     const std::string old = numberedPairs(20);

@@ -4,8 +4,6 @@
 #include "mapping/key_layout_editor.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <filesystem>
 #include <sstream>
@@ -15,6 +13,7 @@
 #include "mapping/key_file.h"
 #include "mapping/key_names.h"
 #include "support/key_bindings.h"
+#include "support/file_size_limit.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
@@ -247,28 +246,7 @@ TEST_F(KeyLayoutEditorTest, CannotOpenShowsMessage) {
     }
 }
 
-// Limits the size of files this process writes, as a full disk would; the
-// limit holds for root too. Writing past it fails with EFBIG instead of a signal.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        active_ = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, previous_);
-    }
-    bool active() const { return active_; }
-
-  private:
-    rlimit saved_{};
-    decltype(SIG_IGN) previous_;
-    bool active_ = false;
-};
+using test_support::FileSizeLimit;
 
 TEST_F(KeyLayoutEditorTest, FailedWriteKeepsTheOldFileAndBindings) {
     const std::string old = "# my keys\nf1 PF1\nf2 PF2\nf3 PF3\n";
