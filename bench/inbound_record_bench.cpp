@@ -11,7 +11,7 @@ namespace kestrel {
 namespace {
 
 class NullUi : public UserInterface {
-public:
+  public:
     void showMessage(int, MessageIcon) override {}
     void showText(const std::string&, MessageIcon) override {}
     Answer ask(int, MessageIcon, Buttons, Answer answer) override { return answer; }

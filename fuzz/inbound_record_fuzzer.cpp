@@ -10,10 +10,13 @@
 namespace {
 
 class NullUi : public kestrel::UserInterface {
-public:
+  public:
     void showMessage(int, kestrel::MessageIcon) override {}
     void showText(const std::string&, kestrel::MessageIcon) override {}
-    kestrel::Answer ask(int, kestrel::MessageIcon, kestrel::Buttons, kestrel::Answer answer) override { return answer; }
+    kestrel::Answer ask(int, kestrel::MessageIcon, kestrel::Buttons,
+                        kestrel::Answer answer) override {
+        return answer;
+    }
     void beep(kestrel::MessageIcon) override {}
     void repaint(kestrel::Repaint) override {}
 };

@@ -14,7 +14,9 @@ namespace {
 
 constexpr int kCannotRename = 32863;
 
-bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool isBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
 
 void skipBlanks(std::string_view text, size_t& pos) {
     while (pos < text.size() && isBlank(text[pos])) {
@@ -74,7 +76,8 @@ std::optional<ImportedSetting> parseImportLine(std::string_view line) {
         if (close == std::string_view::npos || close == open + 1) {
             return std::nullopt;
         }
-        return ImportedSetting{std::string(key), std::string(line.substr(open + 1, close - open - 1))};
+        return ImportedSetting{std::string(key),
+                               std::string(line.substr(open + 1, close - open - 1))};
     }
     const auto number = scanInteger(value);
     if (!number) {

@@ -64,9 +64,8 @@ Configuration loadSettings(SettingsStore& store, UserInterface& ui,
     }
 
     // A new named configuration starts from the default configuration's values.
-    const std::string readSection = firstStart && !configuration.configurationName.starts_with('1')
-                                        ? "Version 1.0/1"
-                                        : section;
+    const std::string readSection =
+        firstStart && !configuration.configurationName.starts_with('1') ? "Version 1.0/1" : section;
 
     configuration.toolbar.load(store, readSection, ui);
 

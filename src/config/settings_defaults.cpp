@@ -9,9 +9,9 @@ namespace kestrel {
 
 int primaryLanguageFromIso(std::string_view isoCode) {
     static constexpr std::pair<std::string_view, int> kLanguages[] = {
-        {"da", language::Danish},   {"de", language::German},    {"es", language::Spanish},
-        {"fi", language::Finnish},  {"fr", language::French},    {"is", language::Icelandic},
-        {"it", language::Italian},  {"nb", language::Norwegian}, {"nn", language::Norwegian},
+        {"da", language::Danish},    {"de", language::German},    {"es", language::Spanish},
+        {"fi", language::Finnish},   {"fr", language::French},    {"is", language::Icelandic},
+        {"it", language::Italian},   {"nb", language::Norwegian}, {"nn", language::Norwegian},
         {"no", language::Norwegian}, {"sv", language::Swedish},
     };
     const std::string_view code = isoCode.substr(0, isoCode.find_first_of("_-.@"));

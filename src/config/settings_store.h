@@ -12,7 +12,7 @@
 namespace kestrel {
 
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
 
     virtual int readInt(const std::string& section, const std::string& key, int fallback) = 0;
@@ -30,7 +30,7 @@ public:
 // A store held in memory. A value keeps the type it was written with: reading
 // an integer that was stored as a string (or the reverse) gives the fallback.
 class MemorySettingsStore : public SettingsStore {
-public:
+  public:
     int readInt(const std::string& section, const std::string& key, int fallback) override {
         auto found = integers.find({section, key});
         return found == integers.end() ? fallback : found->second;

@@ -29,10 +29,14 @@ constexpr uint32_t DisplayIntensified = 0x800;
 constexpr uint32_t DisplayNone = 0xC00;
 constexpr uint32_t Modified = 0x100;
 
-constexpr bool isAttribute(uint32_t c) { return (c & FieldAttribute) != 0; }
+constexpr bool isAttribute(uint32_t c) {
+    return (c & FieldAttribute) != 0;
+}
 constexpr uint32_t attributeCell(uint8_t attributeByte) {
     return FieldAttribute | (uint32_t(attributeByte) << AttributeByteShift);
 }
-constexpr uint32_t colour(uint32_t c) { return (c & ColourMask) >> ColourShift; }
+constexpr uint32_t colour(uint32_t c) {
+    return (c & ColourMask) >> ColourShift;
+}
 
 }  // namespace kestrel::cell

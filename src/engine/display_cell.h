@@ -18,6 +18,8 @@ constexpr uint32_t ColourMask = 0x700000;
 constexpr int ColourShift = 20;
 constexpr uint32_t Cursor = 0x800000;
 
-constexpr uint32_t colour(uint32_t c) { return (c & 7) << ColourShift; }
+constexpr uint32_t colour(uint32_t c) {
+    return (c & 7) << ColourShift;
+}
 
 }  // namespace kestrel::display

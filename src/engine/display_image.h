@@ -12,7 +12,7 @@
 namespace kestrel {
 
 class DisplayImage {
-public:
+  public:
     static constexpr int kRows = 49;
     static constexpr int kColumns = 81;
     static constexpr int kScreenColumns = 80;
@@ -70,7 +70,7 @@ public:
     void clearCellDirty(int row, int column);
     void clearRowDirty(int row);
 
-private:
+  private:
     static bool inGrid(int row, int column) {
         return row >= 0 && row < kRows && column >= 0 && column < kColumns;
     }

@@ -79,14 +79,20 @@ enum OrderState { kAfterCharacter = 0, kAfterOrder = 1, kAfterEmptyTab = 2, kAft
 
 uint32_t highlightBit(uint8_t value) {
     switch (value) {
-        case 0xF1: return cell::Blink;
-        case 0xF2: return cell::Reverse;
-        case 0xF4: return cell::Underscore;
-        default: return 0;
+        case 0xF1:
+            return cell::Blink;
+        case 0xF2:
+            return cell::Reverse;
+        case 0xF4:
+            return cell::Underscore;
+        default:
+            return 0;
     }
 }
 
-uint32_t colourBits(uint8_t value) { return uint32_t(value & 7) << cell::ColourShift; }
+uint32_t colourBits(uint8_t value) {
+    return uint32_t(value & 7) << cell::ColourShift;
+}
 
 }  // namespace
 
@@ -147,7 +153,7 @@ int vt::processInboundRecord(const uint8_t* data, size_t length) {
             case kReadModified:
             case kReadModifiedRemote:
             case kReadModifiedAll:
-                readMode = command == kReadBuffer || command == kReadBufferRemote     ? 1
+                readMode = command == kReadBuffer || command == kReadBufferRemote       ? 1
                            : command == kReadModified || command == kReadModifiedRemote ? 2
                                                                                         : 3;
                 if (extensions_) {
@@ -403,8 +409,7 @@ int vt::distanceTo(int stop) const {
 
 void vt::programTab() {
     const uint32_t current = presentationSpace[bufferAddress];
-    const bool atUnprotectedAttribute =
-        cell::isAttribute(current) && !(current & cell::Protected);
+    const bool atUnprotectedAttribute = cell::isAttribute(current) && !(current & cell::Protected);
     if (atUnprotectedAttribute || orderState == kAfterOrder || orderState == kAfterTab) {
         bufferAddress = nextUnprotectedField(bufferAddress);
         orderState = kAfterTab;
@@ -449,7 +454,8 @@ void vt::applySetAttribute(uint8_t type, uint8_t value) {
             break;
         case kHighlighting:
             if (value == 0) {
-                characterAttributes = (characterAttributes & ~cell::HighlightMask) | cell::ResetMark;
+                characterAttributes =
+                    (characterAttributes & ~cell::HighlightMask) | cell::ResetMark;
             } else if (const uint32_t bit = highlightBit(value)) {
                 characterAttributes = (characterAttributes | bit) & ~cell::ResetMark;
             }

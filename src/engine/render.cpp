@@ -124,8 +124,7 @@ void vt::renderCell(int a) {
     uint8_t code = c & cell::CharacterMask;
     // A non-display field never shows what was typed into it.
     const int attribute = governingAttribute(a);
-    if (attribute >= 0 &&
-        (presentationSpace[attribute] & cell::DisplayMask) == cell::DisplayNone) {
+    if (attribute >= 0 && (presentationSpace[attribute] & cell::DisplayMask) == cell::DisplayNone) {
         code = (c & cell::TypedMark) ? codePage.toEbcdic(kTypedInNonDisplay) : 0;
     }
     const uint32_t kept = image.cell(row, column) & ~display::CharacterMask;

@@ -144,7 +144,9 @@ void vt::clearPresentationSpace() {
     bufferAddress = 0;
 }
 
-void vt::clearAllCells() { presentationSpace.fill(0); }
+void vt::clearAllCells() {
+    presentationSpace.fill(0);
+}
 
 void vt::resize(int rows) {
     if (rows < kDefaultRows || rows * kColumns > kMaxCells) {

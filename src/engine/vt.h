@@ -27,7 +27,7 @@ class vt;
 // read replies, structured fields, macro playback and type-ahead. Without an
 // extension installed the engine applies only its own part of each command.
 class InboundExtensions {
-public:
+  public:
     virtual ~InboundExtensions() = default;
     // A read command arrived; readMode tells which. Builds the pending record.
     virtual void buildReadReply(vt& engine, uint8_t aid) = 0;
@@ -44,7 +44,7 @@ struct PendingRecord {
 };
 
 class vt {
-public:
+  public:
     static constexpr int kColumns = 80;
     static constexpr int kDefaultRows = 24;
     static constexpr int kMaxCells = 3840;
@@ -131,7 +131,7 @@ public:
     DisplayImage& image;
     UserInterface& ui;
 
-private:
+  private:
     int wrap(int a) const { return a >= cells_ ? a - cells_ : a; }
     // The address of the attribute that governs A (looking at A first), or -1.
     int governingAttribute(int a) const;

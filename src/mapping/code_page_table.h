@@ -10,7 +10,7 @@
 namespace kestrel {
 
 class CodePageTable {
-public:
+  public:
     CodePageTable() {
         ebcdicToAscii.fill(0x20);
         asciiToEbcdic.fill(0x40);

@@ -8,11 +8,16 @@ namespace kestrel {
 
 const char* displayCodePageName(int fontCharset) {
     switch (fontCharset) {
-        case 238: return "CP1250";
-        case 204: return "CP1251";
-        case 161: return "CP1253";
-        case 162: return "CP1254";
-        default: return "CP1252";
+        case 238:
+            return "CP1250";
+        case 204:
+            return "CP1251";
+        case 161:
+            return "CP1253";
+        case 162:
+            return "CP1254";
+        default:
+            return "CP1252";
     }
 }
 

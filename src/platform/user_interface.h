@@ -24,7 +24,7 @@ enum class Buttons { OkCancel, YesNo };
 enum class Answer { Ok, Cancel, Yes, No };
 
 class UserInterface {
-public:
+  public:
     virtual ~UserInterface() = default;
 
     // Shows message NUMBER of the string table (see messages.h) and waits for

@@ -11,7 +11,7 @@
 namespace kestrel {
 
 class QSettingsStore : public SettingsStore {
-public:
+  public:
     // APPLICATION is the program's base name, normally "kestrel".
     explicit QSettingsStore(const std::string& application);
 
@@ -24,7 +24,7 @@ public:
     std::optional<std::string> readMachineDir() override;
     void writeMachineDir(const std::string& directory) override;
 
-private:
+  private:
     QSettings user_;
     QSettings machine_;
 };

@@ -31,10 +31,18 @@ std::array<std::string, 6> Terminal::statusPanes() {
     std::array<std::string, 6> panes;
 
     switch (connectionState()) {
-        case ConnectionState::Request: panes[1] = "REQUEST"; break;
-        case ConnectionState::Offline: panes[1] = "OFFLINE"; break;
-        case ConnectionState::OnlineSsl: panes[1] = "ONLINE-SSL"; break;
-        case ConnectionState::Online: panes[1] = "ONLINE "; break;
+        case ConnectionState::Request:
+            panes[1] = "REQUEST";
+            break;
+        case ConnectionState::Offline:
+            panes[1] = "OFFLINE";
+            break;
+        case ConnectionState::OnlineSsl:
+            panes[1] = "ONLINE-SSL";
+            break;
+        case ConnectionState::Online:
+            panes[1] = "ONLINE ";
+            break;
     }
 
     if (connectionState() != ConnectionState::Online &&

@@ -19,7 +19,7 @@ namespace kestrel {
 enum class ConnectionState { Offline, Request, Online, OnlineSsl };
 
 class Terminal {
-public:
+  public:
     Terminal(const Settings& settings, UserInterface& ui);
 
     // Loads the EBCDIC mapping file at PATH into the engine's code page.
@@ -41,7 +41,7 @@ public:
     DisplayImage image;
     vt engine;
 
-private:
+  private:
     bool recordMode_ = false;
 };
 

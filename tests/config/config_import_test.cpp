@@ -1,7 +1,8 @@
 // Lines of the import file config32.txt, and the import with its rename.
+#include "config/config_import.h"
+
 #include <gtest/gtest.h>
 
-#include "config/config_import.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
@@ -100,12 +101,8 @@ TEST(ImportFile, OverwriteMustBeginALine) {
         const char* text;
         bool overwrite;
     } cases[] = {
-        {"port = 1\nOVERWRITE\n", true},
-        {"OVERWRITE = 1\n", true},
-        {"OVERWRITE", true},
-        {"# OVERWRITE\n", false},
-        {" OVERWRITE\n", false},
-        {"OVERWRITES\n", false},
+        {"port = 1\nOVERWRITE\n", true}, {"OVERWRITE = 1\n", true}, {"OVERWRITE", true},
+        {"# OVERWRITE\n", false},        {" OVERWRITE\n", false},   {"OVERWRITES\n", false},
         {"port = 1\n", false},
     };
     for (const auto& c : cases) {
@@ -123,8 +120,8 @@ TEST(ImportFile, SuppliedSampleImportsWhatItShows) {
     RecordingUi ui;
     ASSERT_TRUE(importConfigFile(dir.path().string(), store, "s", "1", ui));
     const std::map<std::pair<std::string, std::string>, int> integers = {
-        {{"s", "port"}, 23},       {{"s", "alternate"}, 32},         {{"s", "color_bg"}, 0},
-        {{"s", "x_margin"}, 10},   {{"s", "color_green"}, 0x00FF00},
+        {{"s", "port"}, 23},     {{"s", "alternate"}, 32},         {{"s", "color_bg"}, 0},
+        {{"s", "x_margin"}, 10}, {{"s", "color_green"}, 0x00FF00},
     };
     const std::map<std::pair<std::string, std::string>, std::string> strings = {
         {{"s", "host_name"}, "mvs.example.com"},

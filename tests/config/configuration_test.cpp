@@ -1,7 +1,8 @@
 // Reading the configuration at start, writing it at exit, and resetting it.
+#include "config/configuration.h"
+
 #include <gtest/gtest.h>
 
-#include "config/configuration.h"
 #include "config/settings_defaults.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
@@ -16,7 +17,7 @@ namespace fs = std::filesystem;
 // Runs each test in a fresh current directory that already holds tnkeys.map,
 // so the data-directory search stays there; restores the old one afterwards.
 class ConfigurationTest : public ::testing::Test {
-protected:
+  protected:
     ConfigurationTest() : previous_(fs::current_path()) {
         dir.write("tnkeys.map", "# keys\n");
         fs::current_path(dir.path());
@@ -39,7 +40,7 @@ protected:
     RecordingUi ui;
     StartupEnvironment environment;
 
-private:
+  private:
     fs::path previous_;
 };
 
@@ -192,8 +193,9 @@ TEST_F(ConfigurationTest, MissingSuppliedFilesStopTheSave) {
     store = MemorySettingsStore();
     Configuration missing = load();
     EXPECT_EQ(missing.saveFlag, "1");
-    EXPECT_EQ(ui.calls, std::vector<std::string>{
-                            "text Looks as many files are missing. Please re-install lyrn w32 tn3270"});
+    EXPECT_EQ(ui.calls,
+              std::vector<std::string>{
+                  "text Looks as many files are missing. Please re-install lyrn w32 tn3270"});
 }
 
 TEST_F(ConfigurationTest, ResetSetsInstallationValuesAfterYes) {

@@ -14,7 +14,7 @@
 namespace kestrel::test {
 
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     EngineTest() {
         const char letters[] = "ABCDEFGHI";
         for (int i = 0; i < 9; ++i) {

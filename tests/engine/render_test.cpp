@@ -15,7 +15,7 @@ constexpr uint32_t White = 7u << d::ColourShift;
 constexpr uint32_t Yellow = 6u << d::ColourShift;
 
 class RenderTest : public EngineTest {
-protected:
+  protected:
     // The display cell of buffer address A.
     uint32_t shown(int a) const { return image.cell(a / 80 + 1, a % 80 + 1); }
 };
@@ -29,8 +29,8 @@ TEST_F(RenderTest, UnformattedScreenIsProtectedGreen) {
 TEST_F(RenderTest, BaseColourByProtectionAndIntensity) {
     // Fields at 0, 10, 20, 30: unprotected normal, unprotected intensified,
     // protected normal, protected intensified; each holds an A.
-    feed({0xF5, 0xC2, 0x1D, 0x40, 0xC1, 0x11, 0x40, 0x4A, 0x1D, 0xC8, 0xC1,
-          0x11, 0x40, 0x54, 0x1D, 0x60, 0xC1, 0x11, 0x40, 0x5E, 0x1D, 0xE8, 0xC1});
+    feed({0xF5, 0xC2, 0x1D, 0x40, 0xC1, 0x11, 0x40, 0x4A, 0x1D, 0xC8, 0xC1, 0x11,
+          0x40, 0x54, 0x1D, 0x60, 0xC1, 0x11, 0x40, 0x5E, 0x1D, 0xE8, 0xC1});
     for (int a : {0, 10, 20, 30}) {
         EXPECT_EQ(shown(a), 0x2020u) << a;  // an attribute position is a protected blank
     }
@@ -48,12 +48,12 @@ TEST_F(RenderTest, ExtendedColourAndHighlightOfTheField) {
 
 TEST_F(RenderTest, CharacterColourAndHighlightRunOnUntilReset) {
     // Unprotected field at 0; SA red + blink on B, then C; SA reset, then A.
-    feed({0xF5, 0xC2, 0x1D, 0x40, 0xC1, 0x28, 0x42, 0xF2, 0x28, 0x41, 0xF1, 0xC2, 0xC3,
-          0x28, 0x00, 0x00, 0xC1});
+    feed({0xF5, 0xC2, 0x1D, 0x40, 0xC1, 0x28, 0x42, 0xF2, 0x28, 0x41, 0xF1, 0xC2, 0xC3, 0x28, 0x00,
+          0x00, 0xC1});
     EXPECT_EQ(shown(1), 'A' | Green | d::Formatted);
     EXPECT_EQ(shown(2), 'B' | Red | d::Formatted | d::Blink);
     EXPECT_EQ(shown(3), 'C' | Red | d::Formatted | d::Blink);
-    EXPECT_EQ(shown(4), 'A' | Red | d::Formatted);   // reset ends the blink, colour stays
+    EXPECT_EQ(shown(4), 'A' | Red | d::Formatted);  // reset ends the blink, colour stays
 }
 
 TEST_F(RenderTest, NullAfterAHighlightInTheSameFieldHasNoFlags) {

@@ -29,23 +29,32 @@ TEST(ScanEbcdicLine, FifthCharacterDecidesBetweenHexAndCharacter) {
         const char* line;
         const char* expected;
     } cases[] = {
-        {"c1 41\n", "c1->41"},   {"C1 41\n", "c1->41"},   {"c1 A\n", "c1->41"},  // the character A
-        {"c1 4\n", "c1->34"},                            // the character 4, not hexadecimal 4
-        {"c1 a\n", "c1->61"},                            // the character a, not hexadecimal a
-        {"0a 25\n", "0a->25"},   {"c1 ab\n", "c1->ab"},  // fifth character visible: two numbers
-        {"c1 4g\n", "c1->04"},                           // the number stops at g
-        {"c1 zz\n", "c1->7a"},                           // second number fails: the character z
-        {"c1\t41\n", "c1->41"},  {"c1 0x41\n", "c1->41"}, {"c1 41\r\n", "c1->41"},
-        {"c1 A\r\n", "c1->41"},  {"c1 41", "c1->41"},      // last line without a line end
-        {"c1 4", "c1->34"},      {"  c1 41\n", "c1->34"},  // leading blanks move the
-                                                           // fifth-character test
-        {"c1 \xe9\n", "c1->e9"},                           // characters above 127 are not negative
-        {"c1\n", "none"},                                  // shorter than 4 with its line end
-        {"c1 \n", "none"},                                 // no second field
-        {"100 41\n", "none"},                              // EBCDIC value above 255
-        {"c1 100\n", "none"},  // ASCII value above 255: no fallback to '1'
-        {"-1 41\n", "none"},   // a negative value never indexes the table
-        {"c1 -1\n", "none"},     {"zz 41\n", "none"},     {"    \n", "none"},
+        {"c1 41\n", "c1->41"},
+        {"C1 41\n", "c1->41"},
+        {"c1 A\n", "c1->41"},  // the character A
+        {"c1 4\n", "c1->34"},  // the character 4, not hexadecimal 4
+        {"c1 a\n", "c1->61"},  // the character a, not hexadecimal a
+        {"0a 25\n", "0a->25"},
+        {"c1 ab\n", "c1->ab"},  // fifth character visible: two numbers
+        {"c1 4g\n", "c1->04"},  // the number stops at g
+        {"c1 zz\n", "c1->7a"},  // second number fails: the character z
+        {"c1\t41\n", "c1->41"},
+        {"c1 0x41\n", "c1->41"},
+        {"c1 41\r\n", "c1->41"},
+        {"c1 A\r\n", "c1->41"},
+        {"c1 41", "c1->41"},  // last line without a line end
+        {"c1 4", "c1->34"},
+        {"  c1 41\n", "c1->34"},  // leading blanks move the
+                                  // fifth-character test
+        {"c1 \xe9\n", "c1->e9"},  // characters above 127 are not negative
+        {"c1\n", "none"},         // shorter than 4 with its line end
+        {"c1 \n", "none"},        // no second field
+        {"100 41\n", "none"},     // EBCDIC value above 255
+        {"c1 100\n", "none"},     // ASCII value above 255: no fallback to '1'
+        {"-1 41\n", "none"},      // a negative value never indexes the table
+        {"c1 -1\n", "none"},
+        {"zz 41\n", "none"},
+        {"    \n", "none"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(hexPair(scanEbcdicLine(c.line)), c.expected) << "line \"" << c.line << "\"";

@@ -12,8 +12,8 @@
 
 #include "mapping/key_file.h"
 #include "mapping/key_names.h"
-#include "support/key_bindings.h"
 #include "support/file_size_limit.h"
+#include "support/key_bindings.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 

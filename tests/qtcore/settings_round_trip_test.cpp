@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 enum class StoreKind { Memory, QSettings };
 
 class SettingsRoundTrip : public ::testing::TestWithParam<StoreKind> {
-protected:
+  protected:
     // The store as a new start of the program opens it.
     SettingsStore& open() {
         if (GetParam() == StoreKind::Memory) {
@@ -49,7 +49,7 @@ protected:
     MemorySettingsStore memory;
     std::unique_ptr<QSettingsStore> qsettings;
 
-private:
+  private:
     fs::path previous_;
 };
 

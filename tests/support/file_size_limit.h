@@ -9,7 +9,7 @@
 namespace kestrel::test_support {
 
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         getrlimit(RLIMIT_FSIZE, &saved_);
         previous_ = signal(SIGXFSZ, SIG_IGN);
@@ -26,7 +26,7 @@ public:
 
     bool active() const { return active_; }
 
-private:
+  private:
     rlimit saved_{};
     decltype(SIG_IGN) previous_;
     bool active_ = false;

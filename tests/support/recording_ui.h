@@ -38,7 +38,7 @@ class RecordingUi : public UserInterface {
     }
 
     std::vector<std::string> calls;
-    std::vector<Answer> answers;  // given to the next questions, in order
+    std::vector<Answer> answers;     // given to the next questions, in order
     std::vector<MessageIcon> icons;  // of the messages, in order
 };
 

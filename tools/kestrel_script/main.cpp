@@ -71,7 +71,9 @@ std::string parseOptions(int argc, char** argv, Options& options) {
     return {};
 }
 
-bool canOpen(const std::string& path) { return !path.empty() && std::ifstream(path).good(); }
+bool canOpen(const std::string& path) {
+    return !path.empty() && std::ifstream(path).good();
+}
 
 // A file of this run: the one given, else the configured one, else the supplied one.
 std::string chooseFile(const std::string& given, const std::string& configured,

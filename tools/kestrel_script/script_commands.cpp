@@ -50,9 +50,8 @@ void printHexRow(std::ostream& out, const uint32_t* values, int count) {
 // Commands of the terminal that need parts not built yet.
 bool isKnownCommand(const std::string& word) {
     static const char* const kCommands[] = {
-        "connect", "disconnect", "wait",      "wait-disconnect", "type",  "key",
-        "pckey",   "cursor",     "feed",      "macro",           "copy",  "paste",
-        "paste-csv",
+        "connect", "disconnect", "wait", "wait-disconnect", "type",      "key", "pckey", "cursor",
+        "feed",    "macro",      "copy", "paste",           "paste-csv",
     };
     return std::find(std::begin(kCommands), std::end(kCommands), word) != std::end(kCommands);
 }
@@ -82,16 +81,26 @@ CommandResult ScriptCommands::execute(const std::string& rawLine) {
 }
 
 std::string ScriptCommands::run(const std::string& word, const std::string& rest) {
-    if (word == "record") return record(rest);
-    if (word == "screen") return printScreen(), "";
-    if (word == "cells") return printCells(), "";
-    if (word == "image") return printImage(), "";
-    if (word == "status") return printStatus(), "";
-    if (word == "set") return set(rest);
-    if (word == "get") return get(rest);
-    if (word == "sleep") return sleep(rest);
-    if (word == "quit") return "";
-    if (isKnownCommand(word)) return "not available";
+    if (word == "record")
+        return record(rest);
+    if (word == "screen")
+        return printScreen(), "";
+    if (word == "cells")
+        return printCells(), "";
+    if (word == "image")
+        return printImage(), "";
+    if (word == "status")
+        return printStatus(), "";
+    if (word == "set")
+        return set(rest);
+    if (word == "get")
+        return get(rest);
+    if (word == "sleep")
+        return sleep(rest);
+    if (word == "quit")
+        return "";
+    if (isKnownCommand(word))
+        return "not available";
     return "unknown command " + word;
 }
 
@@ -142,9 +151,12 @@ std::string ScriptCommands::set(const std::string& rest) {
     const std::string key = rest.substr(0, blank);
     const std::string value = blank == std::string::npos ? "" : rest.substr(blank + 1);
     switch (setSettingFromText(terminal_.settings, key, value)) {
-        case SettingStatus::Ok: return "";
-        case SettingStatus::UnknownKey: return "unknown setting " + key;
-        case SettingStatus::BadNumber: return "not a number: " + value;
+        case SettingStatus::Ok:
+            return "";
+        case SettingStatus::UnknownKey:
+            return "unknown setting " + key;
+        case SettingStatus::BadNumber:
+            return "not a number: " + value;
     }
     return "";
 }

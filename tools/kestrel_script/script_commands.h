@@ -12,14 +12,14 @@ namespace kestrel {
 enum class CommandResult { Ok, Error, Quit };
 
 class ScriptCommands {
-public:
+  public:
     ScriptCommands(Terminal& terminal, std::ostream& out) : terminal_(terminal), out_(out) {}
 
     // Carries out one command line and prints its answer. Empty lines and
     // comments give no answer and count as Ok.
     CommandResult execute(const std::string& line);
 
-private:
+  private:
     // Returns the error text, or an empty string on success.
     std::string run(const std::string& word, const std::string& rest);
     std::string record(const std::string& hex);

@@ -10,7 +10,7 @@
 namespace kestrel {
 
 class ScriptUi : public UserInterface {
-public:
+  public:
     explicit ScriptUi(std::ostream& out) : out_(out) {}
 
     void showMessage(int number, MessageIcon icon) override;
@@ -19,7 +19,7 @@ public:
     void beep(MessageIcon) override {}
     void repaint(Repaint) override {}
 
-private:
+  private:
     std::ostream& out_;
 };
 
