@@ -6,18 +6,11 @@
 #include <vector>
 
 #include "engine/vt.h"
+#include "platform/silent_ui.h"
 
 namespace kestrel {
 namespace {
 
-class NullUi : public UserInterface {
-  public:
-    void showMessage(int, MessageIcon) override {}
-    void showText(const std::string&, MessageIcon) override {}
-    Answer ask(int, MessageIcon, Buttons, Answer answer) override { return answer; }
-    void beep(MessageIcon) override {}
-    void repaint(Repaint) override {}
-};
 
 void appendAddress(std::vector<uint8_t>& record, int address) {
     const auto bytes = vt::encodeAddress(address);
@@ -60,7 +53,7 @@ std::vector<uint8_t> model3Screen() {
 void BM_FullScreenEraseWrite(benchmark::State& state) {
     Settings settings;
     DisplayImage image;
-    NullUi ui;
+    SilentUi ui;
     vt engine(settings, image, ui);
     for (int e = 0; e < 256; ++e) {
         engine.codePage.setPair(uint8_t(e), uint8_t(0x20 + e % 0x5F));

@@ -6,22 +6,7 @@
 #include <string>
 
 #include "engine/vt.h"
-
-namespace {
-
-class NullUi : public kestrel::UserInterface {
-  public:
-    void showMessage(int, kestrel::MessageIcon) override {}
-    void showText(const std::string&, kestrel::MessageIcon) override {}
-    kestrel::Answer ask(int, kestrel::MessageIcon, kestrel::Buttons,
-                        kestrel::Answer answer) override {
-        return answer;
-    }
-    void beep(kestrel::MessageIcon) override {}
-    void repaint(kestrel::Repaint) override {}
-};
-
-}  // namespace
+#include "platform/silent_ui.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
@@ -30,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kestrel::Settings settings;
     settings.alternate = data[0] & 1 ? 32 : 24;
     kestrel::DisplayImage image;
-    NullUi ui;
+    kestrel::SilentUi ui;
     kestrel::vt engine(settings, image, ui);
     size_t start = 1;
     for (size_t i = 1; i <= size; ++i) {

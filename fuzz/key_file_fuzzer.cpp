@@ -7,18 +7,7 @@
 
 #include "mapping/key_file.h"
 #include "mapping/key_layout_editor.h"
-
-namespace {
-struct QuietUi : kestrel::UserInterface {
-    void showMessage(int, kestrel::MessageIcon) override {}
-    void showText(const std::string&, kestrel::MessageIcon) override {}
-    kestrel::Answer ask(int, kestrel::MessageIcon, kestrel::Buttons, kestrel::Answer a) override {
-        return a;
-    }
-    void beep(kestrel::MessageIcon) override {}
-    void repaint(kestrel::Repaint) override {}
-};
-}  // namespace
+#include "platform/silent_ui.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 65536) {
@@ -26,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const std::string text(reinterpret_cast<const char*>(data), size);
     kestrel::KeyBindingTable table;
-    QuietUi ui;
+    kestrel::SilentUi ui;
     kestrel::readKeyMapping(table, text, ui);
     if (table.listing().size() > kestrel::KeyMappingListing::kCapacity) {
         std::abort();

@@ -15,15 +15,27 @@ struct Message {
 constexpr Message kMessages[] = {
     {32778, "Do you really want to reset the configuration ?"},
     {32784, "Reset configuration to installation state."},
+    {32787,
+     "Cannot make a DNS lookup for the host. Check tcp/ip configuration or use a raw ip address."},
+    {32805, "Connection to host has been lost"},
     {32807, "Cannot open EBCDIC-ASCII file. Check menu - settings - language."},
     {32808, "Cannot open the Ebcdic translation file. Check menu - settings - language."},
     {32837, "Cannot open the keyboard layout file. Check menu - settings - language."},
     {32848, "Syntax error in keyboard layout file: %1\n"},
+    {32853,
+     "SECURITY WARNING. Program has been started in log mode. All keyboard data (including "
+     "password) will be copied to a log file. To turn off this feature select menu - settings - "
+     "log traffic."},
+    {32855, "Sorry, cannot create a connection to the selected host."},
+    {32856, "Cannot access the socket interface. Check the tcp/ip protocol stack."},
+    {32857, "Cannot send data to the host. Check TCP/IP protocol stack."},
+    {32858, "It is only possible to create 1 connection to a host from Lyrn TN3270."},
     {32863,
      "Cannot rename config32.txt file to config32.old. Your configuration will be overwritten "
      "with the elements from config32.txt on the next program start. Please remove file "
      "config32.txt to prevent this situation."},
     {32864, "Not a legal value. Enter a value between 00 and ff."},
+    {32869, "A connect request has been aborted (left mouse key pressed)."},
 };
 
 }  // namespace

@@ -37,6 +37,15 @@ class UserInterface {
     virtual Answer ask(int number, MessageIcon icon, Buttons buttons, Answer defaultAnswer) = 0;
     virtual void beep(MessageIcon type) = 0;
     virtual void repaint(Repaint kind) = 0;
+
+    // The title of the session's window; empty when no session is up.
+    virtual void setTitle(const std::string& title) = 0;
+    // Starts (or restarts) the repeating timer ID; its ticks come back to the
+    // terminal with the id.
+    virtual void startTimer(int id, int milliseconds) = 0;
+    virtual void stopTimer(int id) = 0;
+    // Asks the application to close, as its Exit command does.
+    virtual void postExit() = 0;
 };
 
 }  // namespace kestrel

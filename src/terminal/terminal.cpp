@@ -7,8 +7,11 @@
 
 namespace kestrel {
 
-Terminal::Terminal(const Settings& initial, UserInterface& ui)
-    : settings(initial), engine(settings, image, ui) {}
+Terminal::Terminal(const Settings& initial, UserInterface& ui, Transport& transport)
+    : settings(initial),
+      engine(settings, image, ui),
+      log(clock, engine.codePage, settings),
+      session(settings, engine, lineMode, log, transport, ui) {}
 
 bool Terminal::loadCodePage(const std::string& path) {
     const bool loaded = loadEbcdicFile(engine.codePage, path, engine.ui);
@@ -23,32 +26,19 @@ bool Terminal::loadKeyMap(const std::string& path) {
 }
 
 void Terminal::receiveRecord(const uint8_t* data, size_t length) {
-    recordMode_ = true;
-    engine.processInboundRecord(data, length);
+    session.setRecordMode(true);
+    session.deliverRecord(data, length);
 }
 
 std::array<std::string, 6> Terminal::statusPanes() {
     std::array<std::string, 6> panes;
 
-    switch (connectionState()) {
-        case ConnectionState::Request:
-            panes[1] = "REQUEST";
-            break;
-        case ConnectionState::Offline:
-            panes[1] = "OFFLINE";
-            break;
-        case ConnectionState::OnlineSsl:
-            panes[1] = "ONLINE-SSL";
-            break;
-        case ConnectionState::Online:
-            panes[1] = "ONLINE ";
-            break;
-    }
-
-    if (connectionState() != ConnectionState::Online &&
-        connectionState() != ConnectionState::OnlineSsl) {
+    const ConnectionState state = session.state();
+    panes[1] = connectionStateText(state);
+    const bool online = state == ConnectionState::Online || state == ConnectionState::OnlineSsl;
+    if (!online) {
         panes[2] = std::string(15, ' ');
-    } else if (!recordMode_) {
+    } else if (!session.recordMode()) {
         panes[2] = "ASCII MODE     ";
     } else if (!engine.keyboardUnlocked) {
         panes[2] = "X - WAIT       ";

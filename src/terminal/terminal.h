@@ -1,8 +1,9 @@
 // Terminal: the Qt-free heart of the terminal view.
 //
-// Owns the settings in force, the display image and the engine, and knows
-// what the view and the headless terminal both need: loading the code page,
-// taking host records, and the texts of the status line.
+// Owns the settings in force, the display image, the engine and the host
+// session, and knows what the view and the headless terminal both need:
+// loading the mapping files, taking host records, and the texts of the status
+// line.
 #pragma once
 
 #include <array>
@@ -12,15 +13,18 @@
 #include "config/settings.h"
 #include "engine/display_image.h"
 #include "engine/vt.h"
+#include "net/line_mode_display.h"
+#include "net/session.h"
+#include "net/traffic_log.h"
+#include "net/transport.h"
+#include "platform/clock.h"
 #include "platform/user_interface.h"
 
 namespace kestrel {
 
-enum class ConnectionState { Offline, Request, Online, OnlineSsl };
-
 class Terminal {
   public:
-    Terminal(const Settings& settings, UserInterface& ui);
+    Terminal(const Settings& settings, UserInterface& ui, Transport& transport);
 
     // Loads the EBCDIC mapping file at PATH into the engine's code page.
     bool loadCodePage(const std::string& path);
@@ -30,9 +34,6 @@ class Terminal {
     // One complete 3270 record from the host. Record mode is on from here.
     void receiveRecord(const uint8_t* data, size_t length);
 
-    ConnectionState connectionState() const { return ConnectionState::Offline; }
-    bool recordMode() const { return recordMode_; }
-
     // The six status-line panes, as the status bar shows them on an idle pass.
     // Showing a program check consumes it.
     std::array<std::string, 6> statusPanes();
@@ -40,9 +41,10 @@ class Terminal {
     Settings settings;
     DisplayImage image;
     vt engine;
-
-  private:
-    bool recordMode_ = false;
+    SystemClock clock;
+    LineModeDisplay lineMode;
+    TrafficLog log;
+    Session session;
 };
 
 }  // namespace kestrel

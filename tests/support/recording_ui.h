@@ -37,6 +37,13 @@ class RecordingUi : public UserInterface {
         calls.push_back(kind == Repaint::Full ? "repaint full" : "repaint incremental");
     }
 
+    void setTitle(const std::string& title) override { calls.push_back("title " + title); }
+    void startTimer(int id, int milliseconds) override {
+        calls.push_back("start timer " + std::to_string(id) + " " + std::to_string(milliseconds));
+    }
+    void stopTimer(int id) override { calls.push_back("stop timer " + std::to_string(id)); }
+    void postExit() override { calls.push_back("exit"); }
+
     std::vector<std::string> calls;
     std::vector<Answer> answers;     // given to the next questions, in order
     std::vector<MessageIcon> icons;  // of the messages, in order

@@ -1,5 +1,6 @@
 // kestrel-script: the terminal without a window, driven by commands on
 // standard input or from a file. See the README for the commands.
+#include <QCoreApplication>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -9,6 +10,7 @@
 #include "config/configuration.h"
 #include "config/data_directory.h"
 #include "qtcore/qsettings_store.h"
+#include "qtcore/qt_transport.h"
 #include "qtcore/startup_environment.h"
 #include "script_commands.h"
 #include "script_ui.h"
@@ -23,13 +25,14 @@ struct Options {
     std::string configurationName = "1";
     std::string codePage;
     std::string keyMap;
+    std::string trace;
     std::string commandFile;
 };
 
 int usage(const std::string& problem) {
     std::cerr << "kestrel-script: " << problem << "\n"
               << "usage: kestrel-script [-C NAME] [-model 2|3] [-codepage FILE] [-keymap FILE]"
-                 " [-f FILE]\n";
+                 " [-trace FILE] [-f FILE]\n";
     return 2;
 }
 
@@ -63,7 +66,7 @@ std::string parseOptions(int argc, char** argv, Options& options) {
         } else if (option == "-f") {
             options.commandFile = value;
         } else if (option == "-trace") {
-            return "option -trace is not available";
+            options.trace = absolute(value);
         } else {
             return "unknown option " + option;
         }
@@ -91,6 +94,7 @@ std::string chooseFile(const std::string& given, const std::string& configured,
 }  // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
     Options options;
     if (const std::string problem = parseOptions(argc, argv, options); !problem.empty()) {
         return usage(problem);
@@ -117,20 +121,28 @@ int main(int argc, char** argv) {
     if (options.alternate) {
         settings.alternate = options.alternate;
     }
-    Terminal terminal(settings, ui);
+    if (!options.trace.empty()) {
+        settings.logname = options.trace;
+        settings.log_enable = 1;
+    }
+    QtTransport transport;
+    Terminal terminal(settings, ui, transport);
+    transport.setSession(&terminal.session);
+    ui.timers.setHandler([&terminal](int id) { terminal.session.onTimer(id); });
     terminal.loadKeyMap(chooseFile(options.keyMap, settings.keyname, "tnkeys.map", argv[0]));
     terminal.loadCodePage(chooseFile(options.codePage, settings.ebcdic_id, "ebcdic.map", argv[0]));
 
-    ScriptCommands commands(terminal, std::cout);
+    ScriptCommands commands(terminal, ui, std::cout);
     bool failed = false;
     std::string line;
     while (std::getline(input, line)) {
         const CommandResult result = commands.execute(line);
         std::cout.flush();
         failed = failed || result == CommandResult::Error;
-        if (result == CommandResult::Quit) {
+        if (result == CommandResult::Quit || ui.exitRequested) {
             break;
         }
     }
+    terminal.session.disconnectCommand();
     return failed ? 1 : 0;
 }

@@ -1,10 +1,11 @@
 #include "script_commands.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstdio>
-#include <thread>
+#include <map>
 #include <vector>
 
 #include "config/setting_keys.h"
@@ -50,13 +51,42 @@ void printHexRow(std::ostream& out, const uint32_t* values, int count) {
 // Commands of the terminal that need parts not built yet.
 bool isKnownCommand(const std::string& word) {
     static const char* const kCommands[] = {
-        "connect", "disconnect", "wait", "wait-disconnect", "type",      "key", "pckey", "cursor",
-        "feed",    "macro",      "copy", "paste",           "paste-csv",
+        "type", "key", "pckey", "cursor", "macro", "copy", "paste", "paste-csv",
     };
     return std::find(std::begin(kCommands), std::end(kCommands), word) != std::end(kCommands);
 }
 
+// SECONDS as milliseconds; FALLBACK seconds when empty; -1 when not a number.
+long parseSeconds(const std::string& seconds, long fallback) {
+    if (seconds.find_first_not_of(" \t") == std::string::npos) {
+        return fallback * 1000;
+    }
+    char* end = nullptr;
+    const double value = std::strtod(seconds.c_str(), &end);
+    if (end == seconds.c_str() || value < 0 || value > 86400) {
+        return -1;
+    }
+    return long(value * 1000);
+}
+
+constexpr long kDefaultWaitSeconds = 30;
+// A connect has no time-out of its own; this only keeps a script from hanging.
+constexpr long kConnectLimitMilliseconds = 300000;
+
 }  // namespace
+
+ScriptCommands::ScriptCommands(Terminal& terminal, ScriptUi& ui, std::ostream& out)
+    : terminal_(terminal), ui_(ui), out_(out) {
+    terminal_.session.setOfflineOutput([this](const std::vector<uint8_t>& bytes) {
+        char digits[3];
+        out_ << "sent: ";
+        for (uint8_t byte : bytes) {
+            std::snprintf(digits, sizeof digits, "%02X", byte);
+            out_ << digits;
+        }
+        out_ << '\n';
+    });
+}
 
 CommandResult ScriptCommands::execute(const std::string& rawLine) {
     std::string line = rawLine;
@@ -71,6 +101,9 @@ CommandResult ScriptCommands::execute(const std::string& rawLine) {
     const std::string word = lower(line.substr(start, end - start));
     const std::string rest = end == std::string::npos ? "" : line.substr(end + 1);
 
+    if (word != "wait") {
+        segmentsAtCommand_ = terminal_.session.segmentsReceived();
+    }
     const std::string error = run(word, rest);
     if (!error.empty()) {
         out_ << "error: " << error << '\n';
@@ -81,26 +114,40 @@ CommandResult ScriptCommands::execute(const std::string& rawLine) {
 }
 
 std::string ScriptCommands::run(const std::string& word, const std::string& rest) {
-    if (word == "record")
-        return record(rest);
-    if (word == "screen")
-        return printScreen(), "";
-    if (word == "cells")
-        return printCells(), "";
-    if (word == "image")
-        return printImage(), "";
-    if (word == "status")
-        return printStatus(), "";
-    if (word == "set")
-        return set(rest);
-    if (word == "get")
-        return get(rest);
-    if (word == "sleep")
-        return sleep(rest);
-    if (word == "quit")
-        return "";
-    if (isKnownCommand(word))
+    // Commands with output print it and succeed.
+    const auto printing = [](void (ScriptCommands::*print)()) {
+        return [print](ScriptCommands& self, const std::string&) {
+            (self.*print)();
+            return std::string();
+        };
+    };
+    using Handler = std::function<std::string(ScriptCommands&, const std::string&)>;
+    static const std::map<std::string, Handler> kHandlers = {
+        {"record", &ScriptCommands::record},
+        {"feed", &ScriptCommands::feed},
+        {"connect", &ScriptCommands::connect},
+        {"disconnect",
+         [](ScriptCommands& self, const std::string&) {
+             self.terminal_.session.disconnectCommand();
+             return std::string();
+         }},
+        {"wait", &ScriptCommands::wait},
+        {"wait-disconnect", &ScriptCommands::waitDisconnect},
+        {"screen", printing(&ScriptCommands::printScreen)},
+        {"cells", printing(&ScriptCommands::printCells)},
+        {"image", printing(&ScriptCommands::printImage)},
+        {"status", printing(&ScriptCommands::printStatus)},
+        {"set", &ScriptCommands::set},
+        {"get", &ScriptCommands::get},
+        {"sleep", &ScriptCommands::sleep},
+        {"quit", [](ScriptCommands&, const std::string&) { return std::string(); }},
+    };
+    if (const auto found = kHandlers.find(word); found != kHandlers.end()) {
+        return found->second(*this, rest);
+    }
+    if (isKnownCommand(word)) {
         return "not available";
+    }
     return "unknown command " + word;
 }
 
@@ -111,6 +158,78 @@ std::string ScriptCommands::record(const std::string& hex) {
     }
     terminal_.receiveRecord(bytes.data(), bytes.size());
     return "";
+}
+
+std::string ScriptCommands::feed(const std::string& hex) {
+    std::vector<uint8_t> bytes;
+    if (!parseHex(hex, bytes)) {
+        return "bad hex";
+    }
+    terminal_.session.feed(bytes.data(), bytes.size());
+    return "";
+}
+
+std::string ScriptCommands::connect(const std::string& hostText) {
+    Session& session = terminal_.session;
+    if (hostText.empty()) {
+        return "no host";
+    }
+    const bool wasConnected = session.connected();
+    ui_.lastMessage.clear();
+    session.connectCommand(hostText);
+    processEventsUntil(
+        [&] { return !session.requesting() && (!session.connected() || session.proxyStepDone()); },
+        kConnectLimitMilliseconds);
+    if (!wasConnected && session.connected() && session.proxyStepDone()) {
+        return "";
+    }
+    if (!ui_.lastMessage.empty()) {
+        return ui_.lastMessage;
+    }
+    return session.requesting() ? "timeout" : "not connected";
+}
+
+std::string ScriptCommands::wait(const std::string& seconds) {
+    const long limit = parseSeconds(seconds, kDefaultWaitSeconds);
+    if (limit < 0) {
+        return "not a number: " + seconds;
+    }
+    Session& session = terminal_.session;
+    const vt& engine = terminal_.engine;
+    const bool done = processEventsUntil(
+        [&] {
+            const bool output = session.segmentsReceived() > segmentsAtCommand_;
+            const bool usable = engine.keyboardUnlocked || !session.recordMode();
+            return !session.connected() || (output && usable);
+        },
+        limit);
+    if (!session.connected()) {
+        return "disconnected";
+    }
+    return done ? "" : "timeout";
+}
+
+std::string ScriptCommands::waitDisconnect(const std::string& seconds) {
+    const long limit = parseSeconds(seconds, kDefaultWaitSeconds);
+    if (limit < 0) {
+        return "not a number: " + seconds;
+    }
+    const Session& session = terminal_.session;
+    const bool done =
+        processEventsUntil([&] { return !session.connected() && !session.requesting(); }, limit);
+    return done ? "" : "timeout";
+}
+
+bool ScriptCommands::processEventsUntil(const std::function<bool()>& done, long milliseconds) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!done()) {
+        if (deadline.hasExpired() || ui_.exitRequested) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
+                                        int(std::min<qint64>(50, deadline.remainingTime())));
+    }
+    return true;
 }
 
 void ScriptCommands::printScreen() {
@@ -176,8 +295,7 @@ std::string ScriptCommands::sleep(const std::string& milliseconds) {
     if (end == milliseconds.c_str() || ms < 0) {
         return "not a number: " + milliseconds;
     }
-    // No session exists yet, so there are no network events to process meanwhile.
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    processEventsUntil([] { return false; }, ms);
     return "";
 }
 

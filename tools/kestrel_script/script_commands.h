@@ -2,9 +2,11 @@
 // one answer line ("ok" or "error: TEXT") out.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 
+#include "script_ui.h"
 #include "terminal/terminal.h"
 
 namespace kestrel {
@@ -13,7 +15,7 @@ enum class CommandResult { Ok, Error, Quit };
 
 class ScriptCommands {
   public:
-    ScriptCommands(Terminal& terminal, std::ostream& out) : terminal_(terminal), out_(out) {}
+    ScriptCommands(Terminal& terminal, ScriptUi& ui, std::ostream& out);
 
     // Carries out one command line and prints its answer. Empty lines and
     // comments give no answer and count as Ok.
@@ -23,6 +25,10 @@ class ScriptCommands {
     // Returns the error text, or an empty string on success.
     std::string run(const std::string& word, const std::string& rest);
     std::string record(const std::string& hex);
+    std::string feed(const std::string& hex);
+    std::string connect(const std::string& hostText);
+    std::string wait(const std::string& seconds);
+    std::string waitDisconnect(const std::string& seconds);
     void printScreen();
     void printCells();
     void printImage();
@@ -30,9 +36,14 @@ class ScriptCommands {
     std::string set(const std::string& rest);
     std::string get(const std::string& key);
     std::string sleep(const std::string& milliseconds);
+    // Processes events until DONE holds or MILLISECONDS pass; whether DONE held.
+    bool processEventsUntil(const std::function<bool()>& done, long milliseconds);
 
     Terminal& terminal_;
+    ScriptUi& ui_;
     std::ostream& out_;
+    // Segments received when the last command other than a wait began.
+    uint64_t segmentsAtCommand_ = 0;
 };
 
 }  // namespace kestrel

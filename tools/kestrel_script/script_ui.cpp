@@ -3,14 +3,33 @@
 #include "platform/messages.h"
 
 namespace kestrel {
+namespace {
+
+// A message stays on one answer line: line ends at its end are dropped and
+// any inside become blanks.
+std::string oneLine(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
+    return text;
+}
+
+}  // namespace
 
 void ScriptUi::showMessage(int number, MessageIcon) {
     const char* text = messageText(number);
-    out_ << "message: " << number << ' ' << (text ? text : "") << '\n';
+    lastMessage = oneLine(text ? text : "");
+    out_ << "message: " << number << ' ' << lastMessage << '\n';
 }
 
 void ScriptUi::showText(const std::string& text, MessageIcon) {
-    out_ << "message: 0 " << text << '\n';
+    lastMessage = oneLine(text);
+    out_ << "message: 0 " << lastMessage << '\n';
 }
 
 Answer ScriptUi::ask(int number, MessageIcon icon, Buttons, Answer defaultAnswer) {
