@@ -70,6 +70,8 @@ long parseSeconds(const std::string& seconds, long fallback) {
 }
 
 constexpr long kDefaultWaitSeconds = 30;
+// Line-mode output counts as complete after this long without more of it.
+constexpr long kSettleMilliseconds = 300;
 // A connect has no time-out of its own; this only keeps a script from hanging.
 constexpr long kConnectLimitMilliseconds = 300000;
 
@@ -196,11 +198,23 @@ std::string ScriptCommands::wait(const std::string& seconds) {
     }
     Session& session = terminal_.session;
     const vt& engine = terminal_.engine;
+    // In record mode the host is done when it unlocks the keyboard; before
+    // that (negotiation, a proxy's prompt) when its output has settled.
+    uint64_t seen = session.segmentsReceived();
+    QDeadlineTimer quiet(kSettleMilliseconds);
     const bool done = processEventsUntil(
         [&] {
-            const bool output = session.segmentsReceived() > segmentsAtCommand_;
-            const bool usable = engine.keyboardUnlocked || !session.recordMode();
-            return !session.connected() || (output && usable);
+            if (session.segmentsReceived() != seen) {
+                seen = session.segmentsReceived();
+                quiet.setRemainingTime(kSettleMilliseconds);
+            }
+            if (!session.connected()) {
+                return true;
+            }
+            if (seen == segmentsAtCommand_) {
+                return false;
+            }
+            return session.recordMode() ? engine.keyboardUnlocked != 0 : quiet.hasExpired();
         },
         limit);
     if (!session.connected()) {
