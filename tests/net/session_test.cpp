@@ -75,6 +75,16 @@ TEST_F(SessionTest, ConnectStartsTimersAndGoesOnlineWhenEstablished) {
     EXPECT_STREQ(connectionStateText(session.state()), "ONLINE ");
 }
 
+TEST_F(SessionTest, AutomaticConnectionRunsOnceAtStartUp) {
+    session.autoConnectCheck();
+    EXPECT_TRUE(transportCalls().empty());  // autoconnect is off
+    settings.autoconnect = 1;
+    session.autoConnectCheck();
+    session.onConnectFailed();
+    session.autoConnectCheck();  // only the first idle pass connects
+    EXPECT_EQ(transportCalls(), (Calls{"open mvs 23", "close"}));
+}
+
 TEST_F(SessionTest, RefusedConnectionShowsItsMessage) {
     session.connect("mvs", 23);
     uiCalls();
