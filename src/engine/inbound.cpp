@@ -118,22 +118,12 @@ int vt::processInboundRecord(const uint8_t* data, size_t length) {
                 break;
             case kEraseWrite:
             case kEraseWriteRemote:
-                bufferAddress = 0;
-                cursorAddress = 0;
-                if (alternateActive) {
-                    alternateActive = 0;
-                    resize(kDefaultRows);
-                }
-                eraseForWrite(data, length, wcc);
+                eraseWrite(data, wcc, last);
                 i = length;
                 break;
             case kEraseWriteAlternate:
             case kEraseWriteAlternateRemote:
-                if (!alternateActive && settings.alternate != kDefaultRows) {
-                    alternateActive = 1;
-                    resize(settings.alternate);
-                }
-                eraseForWrite(data, length, wcc);
+                eraseWriteAlternate(data, wcc, last);
                 i = length;
                 break;
             case kEraseAllUnprotected:
@@ -180,13 +170,39 @@ int vt::processInboundRecord(const uint8_t* data, size_t length) {
     return pendingRecord.pending ? 1 : 0;
 }
 
-void vt::eraseForWrite(const uint8_t* data, size_t length, size_t wccPosition) {
+void vt::switchToDefaultSize() {
+    if (alternateActive) {
+        alternateActive = 0;
+        resize(kDefaultRows);
+    }
+}
+
+void vt::switchToAlternateSize() {
+    if (!alternateActive && settings.alternate != kDefaultRows) {
+        alternateActive = 1;
+        resize(settings.alternate);
+    }
+}
+
+void vt::eraseWrite(const uint8_t* data, size_t wccPosition, size_t lastIndex) {
+    bufferAddress = 0;
+    cursorAddress = 0;
+    switchToDefaultSize();
+    eraseForWrite(data, wccPosition, lastIndex);
+}
+
+void vt::eraseWriteAlternate(const uint8_t* data, size_t wccPosition, size_t lastIndex) {
+    switchToAlternateSize();
+    eraseForWrite(data, wccPosition, lastIndex);
+}
+
+void vt::eraseForWrite(const uint8_t* data, size_t wccPosition, size_t lastIndex) {
     clearPresentationSpace();
-    if (wccPosition < length && (data[wccPosition] & kResetReplyModes)) {
+    if (wccPosition <= lastIndex && (data[wccPosition] & kResetReplyModes)) {
         replyHighlight = 0;
         replyColour = 0;
     }
-    processWrite(data, wccPosition, length - 1);
+    processWrite(data, wccPosition, lastIndex);
 }
 
 void vt::eraseAllUnprotected() {

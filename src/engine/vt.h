@@ -15,6 +15,7 @@
 
 #include "config/settings.h"
 #include "engine/display_image.h"
+#include "engine/keyboard_state.h"
 #include "mapping/code_page_table.h"
 #include "mapping/key_binding_table.h"
 #include "platform/user_interface.h"
@@ -65,6 +66,14 @@ class vt {
     // The order interpreter over data[wccPosition .. lastIndex].
     void processWrite(const uint8_t* data, size_t wccPosition, size_t lastIndex);
     void writeCharacter(uint8_t code);
+    // The erasing write commands, from a record or an Outbound 3270DS field:
+    // the size switch, the clear, then the write from the WCC on.
+    void eraseWrite(const uint8_t* data, size_t wccPosition, size_t lastIndex);
+    void eraseWriteAlternate(const uint8_t* data, size_t wccPosition, size_t lastIndex);
+    void eraseAllUnprotected();
+    // The size switches of the erasing commands.
+    void switchToDefaultSize();
+    void switchToAlternateSize();
     // Reads and clears the program-check flag.
     bool isProgramCheck();
 
@@ -124,6 +133,7 @@ class vt {
     std::string functionName;
     int attnPending = 0;
     int sysreqPending = 0;
+    KeyboardState keyboard;  // type-ahead queue, automatic-login flag
     CodePageTable codePage;
     KeyBindingTable keyBindings;
 
@@ -139,8 +149,7 @@ class vt {
     int findUnprotectedAttribute(int a) const;
     void applyWcc(uint8_t wcc);
     // Erase/Write and Erase/Write Alternate after their size switch.
-    void eraseForWrite(const uint8_t* data, size_t length, size_t wccPosition);
-    void eraseAllUnprotected();
+    void eraseForWrite(const uint8_t* data, size_t wccPosition, size_t lastIndex);
     // Writes the characters from data[i] up to the next order; I moves past them.
     void writeCharacters(const uint8_t* data, size_t& i, size_t lastIndex);
     // Nulls the character cells of unprotected fields among COUNT cells from FROM.
