@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <array>
+#include <cerrno>
 
 namespace kestrel {
 
@@ -46,6 +47,34 @@ std::string displayToUtf8(std::string_view bytes, int fontCharset) {
     }
     iconv_close(converter);
     return text;
+}
+
+std::string utf8ToDisplay(std::string_view text, int fontCharset) {
+    iconv_t converter = iconv_open(displayCodePageName(fontCharset), "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        return std::string(text);
+    }
+    std::string bytes;
+    std::string input(text);
+    char* inPointer = input.data();
+    size_t inLeft = input.size();
+    while (inLeft > 0) {
+        std::array<char, 256> out{};
+        char* outPointer = out.data();
+        size_t outLeft = out.size();
+        const size_t result = iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft);
+        bytes.append(out.data(), outPointer);
+        if (result == size_t(-1) && errno != E2BIG) {
+            // Not in the code page, or not UTF-8: one '?' for the whole character.
+            bytes += '?';
+            do {
+                ++inPointer;
+                --inLeft;
+            } while (inLeft > 0 && (static_cast<unsigned char>(*inPointer) & 0xC0) == 0x80);
+        }
+    }
+    iconv_close(converter);
+    return bytes;
 }
 
 }  // namespace kestrel

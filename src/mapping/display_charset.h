@@ -15,4 +15,8 @@ const char* displayCodePageName(int fontCharset);
 // leaves undefined becomes U+FFFD.
 std::string displayToUtf8(std::string_view bytes, int fontCharset);
 
+// UTF-8 TEXT as display characters of that code page; a character the code
+// page lacks becomes '?'.
+std::string utf8ToDisplay(std::string_view text, int fontCharset);
+
 }  // namespace kestrel

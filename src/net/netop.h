@@ -44,6 +44,8 @@ namespace telnet {
 constexpr uint8_t SE = 240;
 constexpr uint8_t NOP = 241;
 constexpr uint8_t DM = 242;
+constexpr uint8_t BRK = 243;  // sent for ATTN
+constexpr uint8_t IP = 244;   // sent for SYSREQ
 constexpr uint8_t GA = 249;
 constexpr uint8_t SB = 250;
 constexpr uint8_t WILL = 251;

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "engine/read_reply.h"
 #include "net/proxy_login.h"
 #include "net/telnet_framing.h"
 
@@ -331,18 +332,24 @@ void Session::receive(const uint8_t* data, size_t length) {
 }
 
 void Session::deliverRecord(const uint8_t* data, size_t length) {
-    if (engine_.processInboundRecord(data, length)) {
+    const bool pending = engine_.processInboundRecord(data, length) != 0;
+    if (recordDelivered_) {
+        recordDelivered_(length, pending);
+    } else if (pending) {
         sendPendingRecord();
     }
 }
 
 void Session::sendPendingRecord() {
-    PendingRecord& pending = engine_.pendingRecord;
-    if (!pending.pending) {
-        return;
+    if (const auto record = takePendingRecord(engine_)) {
+        send(record->data(), record->size(), recordMode_);
     }
-    pending.pending = false;
-    send(pending.bytes.data(), pending.bytes.size(), recordMode_);
+}
+
+void Session::sendTelnetCommand(uint8_t command) {
+    const uint8_t bytes[] = {telnet::IAC, command};
+    send(bytes, sizeof bytes, false);
+    ignoreLoneIac_ = true;
 }
 
 void Session::send(const uint8_t* data, size_t length, bool framing) {

@@ -69,8 +69,20 @@ class Session : private TelnetPeer {
 
     // Sends DATA to the host, framed as a 3270 record when FRAMING is set.
     void send(const uint8_t* data, size_t length, bool framing);
-    // The engine's pending inbound record, framed while in record mode.
+    // Takes the engine's pending inbound record and sends it, framed while in
+    // record mode.
     void sendPendingRecord();
+    // Sends IAC and COMMAND (BRK for ATTN, IP for SYSREQ) unframed, and drops
+    // a lone IAC the host may answer with.
+    void sendTelnetCommand(uint8_t command);
+    // Runs at every connect, before anything else (the automatic login may run
+    // again on the new connection).
+    void setConnecting(std::function<void()> action) { connecting_ = action; }
+    // Called after each record the engine took, with its length and whether
+    // the engine has a reply pending; without it a pending reply is sent.
+    void setRecordDelivered(std::function<void(size_t length, bool pending)> handler) {
+        recordDelivered_ = handler;
+    }
 
     // Notifications from the transport and the timers.
     void onConnected();
@@ -118,6 +130,8 @@ class Session : private TelnetPeer {
     UserInterface& ui_;
     std::function<void()> beforeFirstConnect_;
     std::function<void(const std::vector<uint8_t>&)> offlineOutput_;
+    std::function<void(size_t, bool)> recordDelivered_;
+    std::function<void()> connecting_;
 
     std::unique_ptr<netop> negotiation_;
     RecordBuffer records_;

@@ -1,6 +1,9 @@
 #include "terminal/terminal.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "engine/read_reply.h"
 
 #include "mapping/ebcdic_file.h"
 #include "mapping/key_file.h"
@@ -10,8 +13,69 @@ namespace kestrel {
 Terminal::Terminal(const Settings& initial, UserInterface& ui, Transport& transport)
     : settings(initial),
       engine(settings, image, ui),
+      // At the end of each host record, keys typed ahead are replayed.
+      extensions([this](vt& e) { replayTypeAhead(e, *this); }),
       log(clock, engine.codePage, settings),
-      session(settings, engine, lineMode, log, transport, ui) {}
+      session(settings, engine, lineMode, log, transport, ui) {
+    engine.setExtensions(&extensions);
+    session.setRecordDelivered(
+        [this](size_t length, bool pending) { recordDelivered(length, pending); });
+    session.setConnecting([this] { resetAutoLogin(engine); });
+}
+
+Terminal::~Terminal() { engine.setExtensions(nullptr); }
+
+void Terminal::recordDelivered(size_t length, bool pending) {
+    sendEngineOutput();
+    if (session.recordMode() && autoLogin(engine, *this, length, pending)) {
+        session.sendPendingRecord();
+    }
+}
+
+void Terminal::sendEngineOutput() {
+    if (takeAttnPending(engine)) {
+        session.sendTelnetCommand(telnet::BRK);
+    }
+    if (takeSysreqPending(engine)) {
+        session.sendTelnetCommand(telnet::IP);
+    }
+    session.sendPendingRecord();
+}
+
+void Terminal::keyEvent(int code, bool ctrl, bool shift, int flags) {
+    if (kestrel::keyEvent(engine, *this, code, ctrl, shift, flags)) {
+        sendEngineOutput();
+    }
+}
+
+void Terminal::characterEvent(int code) {
+    if (kestrel::characterEvent(engine, *this, code)) {
+        session.sendPendingRecord();
+    }
+}
+
+void Terminal::typedCharacter(int code) {
+    constexpr int kEnter = 13;
+    if (code == kEnter || (code < 32 && session.recordMode())) {
+        return;
+    }
+    characterEvent(code);
+}
+
+void Terminal::hostFunction(int function) {
+    if (pressHostFunction(engine, *this, function)) {
+        sendEngineOutput();
+    }
+}
+
+void Terminal::clickCell(int row, int column) {
+    engine.setCursor(std::clamp(column, 1, vt::kColumns), std::clamp(row, 1, engine.rows()));
+}
+
+void Terminal::attentionCommand(uint8_t aid, std::string_view name) {
+    sendAidByName(engine, aid, name);
+    session.sendPendingRecord();
+}
 
 bool Terminal::loadCodePage(const std::string& path) {
     const bool loaded = loadEbcdicFile(engine.codePage, path, engine.ui);

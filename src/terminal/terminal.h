@@ -12,6 +12,8 @@
 
 #include "config/settings.h"
 #include "engine/display_image.h"
+#include "engine/engine_extensions.h"
+#include "engine/keyboard.h"
 #include "engine/vt.h"
 #include "net/line_mode_display.h"
 #include "net/session.h"
@@ -22,9 +24,12 @@
 
 namespace kestrel {
 
-class Terminal {
+class Terminal : private KeyboardHost {
   public:
     Terminal(const Settings& settings, UserInterface& ui, Transport& transport);
+    ~Terminal() override;
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
 
     // Loads the EBCDIC mapping file at PATH into the engine's code page.
     bool loadCodePage(const std::string& path);
@@ -34,6 +39,20 @@ class Terminal {
     // One complete 3270 record from the host. Record mode is on from here.
     void receiveRecord(const uint8_t* data, size_t length);
 
+    // The keyboard: a key with its virtual-key code and modifiers, a typed
+    // character (a display character), a host function as a key bound to it
+    // would give it, and a click that places the cursor on a cell.
+    void keyEvent(int code, bool ctrl, bool shift, int flags);
+    void characterEvent(int code);
+    // A character from the view's character handler: control characters in
+    // record mode and Enter are the key handler's, not typing.
+    void typedCharacter(int code);
+    void hostFunction(int function);
+    void clickCell(int row, int column);
+
+    // The menu commands Clear, PA1, PA2 and PA3: the key without the lock check.
+    void attentionCommand(uint8_t aid, std::string_view name);
+
     // The six status-line panes, as the status bar shows them on an idle pass.
     // Showing a program check consumes it.
     std::array<std::string, 6> statusPanes();
@@ -41,10 +60,21 @@ class Terminal {
     Settings settings;
     DisplayImage image;
     vt engine;
+    EngineExtensions extensions;
     SystemClock clock;
     LineModeDisplay lineMode;
     TrafficLog log;
     Session session;
+
+private:
+    // KeyboardHost
+    bool recordMode() const override { return session.recordMode(); }
+    void sendRaw(const uint8_t* data, size_t length) override { session.send(data, length, false); }
+
+    // What goes to the host after an engine call that may produce output:
+    // ATTN's IAC BRK, SYSREQ's IAC IP, then the pending record.
+    void sendEngineOutput();
+    void recordDelivered(size_t length, bool pending);
 };
 
 }  // namespace kestrel

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "config/setting_keys.h"
+#include "engine/keyboard.h"
 #include "mapping/display_charset.h"
+#include "mapping/key_names.h"
 
 namespace kestrel {
 namespace {
@@ -50,12 +52,9 @@ void printHexRow(std::ostream& out, const uint32_t* values, int count) {
 
 // Commands of the terminal that need parts not built yet.
 bool isKnownCommand(const std::string& word) {
-    static const char* const kCommands[] = {
-        "type", "key", "pckey", "cursor", "macro", "copy", "paste", "paste-csv",
-    };
+    static const char* const kCommands[] = {"macro", "copy", "paste", "paste-csv"};
     return std::find(std::begin(kCommands), std::end(kCommands), word) != std::end(kCommands);
 }
-
 // SECONDS as milliseconds; FALLBACK seconds when empty; -1 when not a number.
 long parseSeconds(const std::string& seconds, long fallback) {
     if (seconds.find_first_not_of(" \t") == std::string::npos) {
@@ -142,6 +141,10 @@ std::string ScriptCommands::run(const std::string& word, const std::string& rest
         {"set", &ScriptCommands::set},
         {"get", &ScriptCommands::get},
         {"sleep", &ScriptCommands::sleep},
+        {"type", &ScriptCommands::type},
+        {"key", &ScriptCommands::key},
+        {"pckey", &ScriptCommands::pcKey},
+        {"cursor", &ScriptCommands::cursor},
         {"quit", [](ScriptCommands&, const std::string&) { return std::string(); }},
     };
     if (const auto found = kHandlers.find(word); found != kHandlers.end()) {
@@ -168,6 +171,56 @@ std::string ScriptCommands::feed(const std::string& hex) {
         return "bad hex";
     }
     terminal_.session.feed(bytes.data(), bytes.size());
+    return "";
+}
+
+std::string ScriptCommands::type(const std::string& text) {
+    for (char c : utf8ToDisplay(text, terminal_.settings.font_charset)) {
+        terminal_.typedCharacter(static_cast<unsigned char>(c));
+    }
+    return "";
+}
+
+std::string ScriptCommands::key(const std::string& name) {
+    static const std::map<std::string, int> kCursorKeys = {
+        {"LEFT", key_code::kLeft},
+        {"RIGHT", key_code::kRight},
+        {"UP", key_code::kUp},
+        {"DOWN", key_code::kDown},
+    };
+    std::string upper = name;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
+    if (const auto cursor = kCursorKeys.find(upper); cursor != kCursorKeys.end()) {
+        terminal_.keyEvent(cursor->second, false, false, 0);
+        return "";
+    }
+    const HostFunction* function = findHostFunction(upper);
+    if (!function) {
+        return "unknown function " + name;
+    }
+    terminal_.hostFunction(function->code);
+    return "";
+}
+
+std::string ScriptCommands::pcKey(const std::string& name) {
+    const PcKey* key = findPcKey(name);
+    const auto stroke = key ? keyStrokeForPcKey(key->code) : std::nullopt;
+    if (!stroke) {
+        return "unknown key " + name;
+    }
+    terminal_.keyEvent(stroke->code, stroke->ctrl, stroke->shift, stroke->flags);
+    return "";
+}
+
+std::string ScriptCommands::cursor(const std::string& rowAndColumn) {
+    int row = 0;
+    int column = 0;
+    char extra = 0;
+    if (std::sscanf(rowAndColumn.c_str(), "%d %d %c", &row, &column, &extra) != 2) {
+        return "expected ROW COL";
+    }
+    terminal_.clickCell(row, column);
     return "";
 }
 

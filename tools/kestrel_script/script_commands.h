@@ -27,6 +27,10 @@ class ScriptCommands {
     std::string record(const std::string& hex);
     std::string feed(const std::string& hex);
     std::string connect(const std::string& hostText);
+    std::string type(const std::string& text);
+    std::string key(const std::string& name);
+    std::string pcKey(const std::string& name);
+    std::string cursor(const std::string& rowAndColumn);
     std::string wait(const std::string& seconds);
     std::string waitDisconnect(const std::string& seconds);
     void printScreen();
