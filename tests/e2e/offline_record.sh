@@ -32,8 +32,8 @@ fi
 
 # Commands not built yet answer honestly, and any error makes the exit status 1.
 set +e
-answer="$(echo 'type abc' | "$script" -codepage "$data/ebcdic.map")"
+answer="$(echo 'macro record 1' | "$script" -codepage "$data/ebcdic.map")"
 status=$?
 set -e
 [ "$answer" = "error: not available" ] && [ "$status" -eq 1 ] || {
-    echo "type answered '$answer' with status $status"; exit 1; }
+    echo "macro answered '$answer' with status $status"; exit 1; }
