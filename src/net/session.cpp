@@ -60,7 +60,8 @@ Session::Session(Settings& settings, vt& engine, LineModeDisplay& lineMode, Traf
       lineMode_(lineMode),
       log_(log),
       transport_(transport),
-      ui_(ui) {}
+      ui_(ui),
+      ssl_(settings, log, ui, static_cast<SslPeer&>(*this)) {}
 
 Session::~Session() = default;
 
@@ -111,12 +112,6 @@ void Session::connectCommand(const std::string& hostText) {
 
 bool Session::connect(const std::string& host, int port) {
     startupConnectPending_ = false;
-    if (settings_.ssl) {
-        // The secure channel is not part of this build: say so rather than
-        // connect in clear to a host that expects SSL.
-        ui_.showText("SSL is not available in this version", MessageIcon::Error);
-        return false;
-    }
     socksReplyPending_ = false;
     engine_.image.clear();
     engine_.clearAllCells();
@@ -159,6 +154,20 @@ void Session::onConnected() {
     requesting_ = false;
     log_.setSessionLive(true);
     ui_.startTimer(timer::ProxyLogin, kProxyLoginMilliseconds);
+    if (!proxyPending_ && settings_.ssl) {
+        startSsl();
+    }
+}
+
+void Session::startSsl() {
+    sslInput_.clear();
+    ssl_.startHandshake();
+}
+
+void Session::endSession() {
+    if (connected_) {
+        disconnect(false, true);
+    }
 }
 
 void Session::onConnectFailed() {
@@ -201,6 +210,8 @@ void Session::disconnect(bool reconnect, bool quiet) {
     }
     negotiation_.reset();
     output_.clear();
+    sslInput_.clear();
+    ssl_.reset();
     connected_ = false;
     proxyPending_ = false;
     socksReplyPending_ = false;
@@ -293,6 +304,9 @@ void Session::receive(const uint8_t* data, size_t length) {
                 onClosed();
                 return;
             }
+            if (settings_.ssl) {
+                startSsl();
+            }
             // Whatever followed the reply in the same read is the host speaking.
             afterReply = reply.hostData;
             data = afterReply.data();
@@ -308,6 +322,19 @@ void Session::receive(const uint8_t* data, size_t length) {
     }
     ignoreLoneIac_ = false;
 
+    if (settings_.ssl && connected_) {
+        receiveSsl(data, length);
+        return;
+    }
+    processBytes(data, length);
+    if (!recordMode_ && records_.size() > 0) {
+        lineMode_.write(records_.data(), records_.size(), engine_);
+        records_.clear();
+        ui_.repaint(Repaint::Incremental);
+    }
+}
+
+void Session::processBytes(const uint8_t* data, size_t length) {
     for (size_t i = 0; i < length && negotiation_; ++i) {
         switch (negotiation_->processByte(data[i])) {
             case TelnetResult::Consumed:
@@ -324,11 +351,31 @@ void Session::receive(const uint8_t* data, size_t length) {
             }
         }
     }
-    if (!recordMode_ && records_.size() > 0) {
-        lineMode_.write(records_.data(), records_.size(), engine_);
-        records_.clear();
-        ui_.repaint(Repaint::Incremental);
+}
+
+void Session::receiveSsl(const uint8_t* data, size_t length) {
+    if (sslInput_.size() + length > kSslInputSize) {
+        sslInput_.clear();
+        ui_.showText("SSL out of memory", MessageIcon::Error);
     }
+    sslInput_.insert(sslInput_.end(), data, data + length);
+    // Whole records only: a 5-byte header with the body length in bytes 3-4.
+    constexpr size_t kHeader = 5;
+    while (connected_ && sslInput_.size() > kHeader) {
+        const size_t body = (size_t(sslInput_[3]) << 8) | sslInput_[4];
+        if (sslInput_.size() < kHeader + body) {
+            return;
+        }
+        const std::vector<uint8_t> record(sslInput_.begin(), sslInput_.begin() + kHeader + body);
+        sslInput_.erase(sslInput_.begin(), sslInput_.begin() + kHeader + body);
+        ssl_.receiveRecord(record.data(), record.size());
+    }
+}
+
+void Session::plaintextReceived(const uint8_t* data, size_t length) {
+    // Over SSL a record's bytes outside a 3270 record wait in the record
+    // buffer; there is no line-mode flush.
+    processBytes(data, length);
 }
 
 void Session::deliverRecord(const uint8_t* data, size_t length) {
@@ -362,6 +409,10 @@ void Session::send(const uint8_t* data, size_t length, bool framing) {
     }
     if (output_.size() + framed.size() >= kOutputLimit) {
         ui_.showMessage(message::CannotSend, MessageIcon::Error);
+        return;
+    }
+    if (settings_.ssl) {
+        ssl_.send(framed.data(), framed.size());
         return;
     }
     output_.insert(output_.end(), framed.begin(), framed.end());

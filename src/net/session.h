@@ -21,6 +21,7 @@
 #include "net/traffic_log.h"
 #include "net/transport.h"
 #include "platform/user_interface.h"
+#include "ssl/ssl_client.h"
 
 namespace kestrel {
 
@@ -36,10 +37,11 @@ constexpr int Blink = 4;
 constexpr int KeepAlive = 8;
 }  // namespace timer
 
-class Session : private TelnetPeer {
+class Session : private TelnetPeer, private SslPeer {
   public:
     static constexpr size_t kOutputBufferSize = 20000;
     static constexpr size_t kReadSize = 20000;
+    static constexpr size_t kSslInputSize = 65535;
 
     Session(Settings& settings, vt& engine, LineModeDisplay& lineMode, TrafficLog& log,
             Transport& transport, UserInterface& ui);
@@ -115,7 +117,17 @@ class Session : private TelnetPeer {
     void traceLine(std::string_view text) override;
     void recordModeOn() override;
 
+    // SslPeer
+    void sendRecord(const uint8_t* data, size_t length) override { sendWithLog(data, length); }
+    void plaintextReceived(const uint8_t* data, size_t length) override;
+    void endSession() override;
+
     void receive(const uint8_t* data, size_t length);
+    // Telnet processing and record assembly of received bytes.
+    void processBytes(const uint8_t* data, size_t length);
+    // Collects whole SSL records and hands them to the SSL client.
+    void receiveSsl(const uint8_t* data, size_t length);
+    void startSsl();
     void sendWithLog(const uint8_t* data, size_t length);
     void flushOutput();
     void sendProxyLogin();
@@ -134,6 +146,8 @@ class Session : private TelnetPeer {
     std::function<void()> connecting_;
 
     std::unique_ptr<netop> negotiation_;
+    SslClient ssl_;
+    std::vector<uint8_t> sslInput_;
     RecordBuffer records_;
     std::vector<uint8_t> output_;
     bool connected_ = false;

@@ -286,10 +286,21 @@ TEST_F(SessionTest, ScriptedProxyLoginThenLineMode) {
     EXPECT_EQ(image.rowText(1).substr(0, 2), "ok");
 }
 
-TEST_F(SessionTest, SslIsRefusedHonestly) {
+TEST_F(SessionTest, SslStartsWithTheClientHelloAndCarriesTheSendPath) {
     settings.ssl = 1;
-    EXPECT_FALSE(session.connect("mvs", 23));
-    EXPECT_EQ(uiCalls(), Calls{"text SSL is not available in this version"});
+    connectOnline();  // the handshake starts when the connection is made
+    session.disconnectCommand();
+    transportCalls();
+    session.connect("mvs", 23);
+    EXPECT_EQ(session.state(), ConnectionState::Request);
+    session.onConnected();
+    EXPECT_EQ(session.state(), ConnectionState::OnlineSsl);
+    const Calls calls = transportCalls();
+    ASSERT_EQ(calls.size(), 2u);  // the open, then the hello
+    EXPECT_EQ(calls[1].substr(0, 18), "write 160300002D01");
+    // Data before the handshake is done is held, not sent in clear.
+    const Bytes record = {0x7D, 0x40, 0x40};
+    session.send(record.data(), record.size(), true);
     EXPECT_TRUE(transportCalls().empty());
 }
 
