@@ -18,7 +18,7 @@ fail() { echo "FAIL: $*"; echo "--- output"; cat "$work/out"; echo "--- server";
 expect_line() { grep -qxF -- "$1" "$work/out" || fail "no line '$1'"; }
 expect_text() { grep -qF -- "$1" "$work/out" || fail "no text '$1'"; }
 
-start_hercules
+HERCULES_3270_DEVICES=16 start_hercules
 
 for suite in 4 5; do
     start_ssl_server "127.0.0.1:$HERCULES_PORT" -suite "$suite"
@@ -34,6 +34,32 @@ EOF
     grep -q "client finished ok" "$SSL_SERVER_LOG" || fail "suite $suite: client Finished not accepted"
     stop_ssl_server
 done
+
+# What the server sends decides how the handshake ends: "ok" when the host's
+# screen arrives, else the alert the client must send or the message it shows.
+while IFS='|' read -r bits options outcome; do
+    SSL_SERVER_KEY_BITS="$bits" start_ssl_server "127.0.0.1:$HERCULES_PORT" $options
+    "$script" -model 2 >"$work/out" 2>&1 <<EOF || true
+set ssl 1
+connect 127.0.0.1:$SSL_SERVER_PORT
+wait 15
+screen
+EOF
+    case $outcome in
+        ok) expect_text "My PC thinks it's a MAINFRAME" ;;
+        alert*) grep -q "client ${outcome}" "$SSL_SERVER_LOG" || fail "$bits $options: no client ${outcome}" ;;
+        *) expect_line "$outcome" ;;
+    esac
+    stop_ssl_server
+done <<'CASES'
+1024||ok
+4096||alert 2:46
+2048|-server-key-exchange|ok
+2048|-certificate-request|alert 1:41
+2048|-suite 9|alert 2:40
+2048|-hello-request|alert 2:40
+2048|-alert 2:40|message: 0 Host sends SSL Security Alert type 40. Session MUST terminate
+CASES
 
 # Through the SOCKS proxy: the handshake starts once the proxy has granted.
 start_dante
