@@ -363,6 +363,13 @@ void Session::receiveSsl(const uint8_t* data, size_t length) {
     constexpr size_t kHeader = 5;
     while (connected_ && sslInput_.size() > kHeader) {
         const size_t body = (size_t(sslInput_[3]) << 8) | sslInput_[4];
+        if (body > kMaxReceivedFragment) {
+            // Refused on its header: waiting for the body would only fill the buffer.
+            const std::vector<uint8_t> header(sslInput_.begin(), sslInput_.begin() + kHeader);
+            sslInput_.clear();
+            ssl_.receiveRecord(header.data(), header.size());
+            return;
+        }
         if (sslInput_.size() < kHeader + body) {
             return;
         }

@@ -304,6 +304,25 @@ TEST_F(SessionTest, SslStartsWithTheClientHelloAndCarriesTheSendPath) {
     EXPECT_TRUE(transportCalls().empty());
 }
 
+TEST_F(SessionTest, SslRecordTooLongIsRefusedOnItsHeader) {
+    settings.ssl = 1;
+    connectOnline();
+    receive({0x17, 0x03, 0x00, 0x3E});  // not even a whole header yet
+    EXPECT_TRUE(uiCalls().empty());
+    receive({0x80});  // 16000 bytes promised: awaited
+    EXPECT_TRUE(uiCalls().empty());
+    EXPECT_TRUE(session.connected());
+
+    session.disconnectCommand();
+    connectOnline();
+    receive({0x17, 0x03, 0x00, 0xFF, 0xFF, 0x41});  // more than any record may hold
+    EXPECT_FALSE(session.connected());
+    const Calls calls = uiCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front(),
+              "text Host sends an SSL record that is too long. Session MUST terminate");
+}
+
 TEST_F(SessionTest, TrafficIsLoggedBothWays) {
     TempDir dir;
     settings.log_enable = 1;
