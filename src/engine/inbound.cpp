@@ -3,29 +3,13 @@
 #include <array>
 
 #include "engine/cell.h"
+#include "engine/commands.h"
 #include "engine/vt.h"
 
 namespace kestrel {
 namespace {
 
-// Command bytes of the inbound data stream, in their remote and local forms.
-enum Command : uint8_t {
-    kWrite = 0x01,
-    kWriteRemote = 0xF1,
-    kEraseWrite = 0x05,
-    kEraseWriteRemote = 0xF5,
-    kEraseWriteAlternate = 0x0D,
-    kEraseWriteAlternateRemote = 0x7E,
-    kEraseAllUnprotected = 0x0F,
-    kEraseAllUnprotectedRemote = 0x6F,
-    kWriteStructuredField = 0x11,
-    kWriteStructuredFieldRemote = 0xF3,
-    kReadBuffer = 0x02,
-    kReadBufferRemote = 0xF2,
-    kReadModified = 0x06,
-    kReadModifiedRemote = 0xF6,
-    kReadModifiedAll = 0x6E,
-};
+using namespace command;
 
 enum Order : uint8_t {
     kSetBufferAddress = 0x11,

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "engine/cell.h"
+#include "engine/commands.h"
 #include "engine/read_reply.h"
 #include "engine/vt.h"
 
@@ -17,17 +18,7 @@ enum StructuredFieldId : uint8_t {
     kOutbound3270DS = 0x40,
 };
 
-// Commands an Outbound 3270DS may carry, in their local and remote forms.
-enum Command : uint8_t {
-    kWrite = 0x01,
-    kWriteRemote = 0xF1,
-    kEraseWrite = 0x05,
-    kEraseWriteRemote = 0xF5,
-    kEraseWriteAlternate = 0x0D,
-    kEraseWriteAlternateRemote = 0x7E,
-    kEraseAllUnprotected = 0x0F,
-    kEraseAllUnprotectedRemote = 0x6F,
-};
+using namespace command;
 
 enum ReplyMode : uint8_t { kFieldMode = 0x00, kExtendedFieldMode = 0x01, kCharacterMode = 0x02 };
 

@@ -3,7 +3,7 @@
 // with the bit length big-endian.
 #include "ssl/sha1.h"
 
-#include <cstring>
+#include "ssl/hash_blocks.h"
 
 namespace kestrel {
 namespace {
@@ -79,31 +79,14 @@ void Sha1::init() {
 }
 
 void Sha1::update(const uint8_t* data, size_t length) {
-    size_t used = size_t(bitCount_ / 8 % 64);
-    bitCount_ += uint64_t(length) * 8;
-    while (length > 0) {
-        const size_t take = length < 64 - used ? length : 64 - used;
-        std::memcpy(block_ + used, data, take);
-        used += take;
-        data += take;
-        length -= take;
-        if (used == 64) {
-            transform(state_, block_);
-            used = 0;
-        }
-    }
+    hash_blocks::feed(block_, bitCount_, data, length,
+                      [this](const uint8_t* block) { transform(state_, block); });
 }
 
 void Sha1::final(uint8_t digest[kDigestSize]) {
-    const uint64_t bits = bitCount_;
-    uint8_t trailer[72] = {0x80};
-    // Pad to 56 bytes modulo 64, then the 8-byte length.
-    const size_t used = size_t(bits / 8 % 64);
-    const size_t padding = used < 56 ? 56 - used : 120 - used;
-    for (int i = 0; i < 8; ++i) {
-        trailer[padding + 7 - i] = uint8_t(bits >> (8 * i));
-    }
-    update(trailer, padding + 8);
+    uint8_t trailer[hash_blocks::kMaxTrailer];
+    const size_t length = hash_blocks::trailer(bitCount_, true, trailer);
+    update(trailer, length);
     for (int i = 0; i < 5; ++i) {
         storeBigEndian(digest + 4 * i, state_[i]);
     }
