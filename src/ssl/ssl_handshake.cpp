@@ -67,6 +67,28 @@ size_t uint24At(const uint8_t* p) {
     return static_cast<size_t>(p[0]) << 16 | static_cast<size_t>(p[1]) << 8 | p[2];
 }
 
+// One half of a Finished message: hash(master + pad2 + hash(messages + sender +
+// master + pad1)), with pads of PADLENGTH bytes 0x36 and 0x5C.
+template <typename Hash>
+void finishedHalf(const uint8_t* messages, size_t messagesLength, const uint8_t sender[4],
+                  const uint8_t* master, size_t masterLength, size_t padLength, uint8_t* out) {
+    uint8_t pad[48];
+    uint8_t inner[Hash::kDigestSize];
+    Hash hash;
+    std::fill(pad, pad + padLength, 0x36);
+    hash.update(messages, messagesLength);
+    hash.update(sender, 4);
+    hash.update(master, masterLength);
+    hash.update(pad, padLength);
+    hash.final(inner);
+    std::fill(pad, pad + padLength, 0x5C);
+    hash.init();
+    hash.update(master, masterLength);
+    hash.update(pad, padLength);
+    hash.update(inner, Hash::kDigestSize);
+    hash.final(out);
+}
+
 }  // namespace
 
 std::optional<HandshakeMessage> nextHandshakeMessage(const uint8_t* data, size_t length,
@@ -387,36 +409,10 @@ void SslHandshake::deriveKeys() {
 }
 
 void SslHandshake::computeFinished(const uint8_t sender[4], uint8_t out[36]) const {
-    uint8_t pad[48];
-    uint8_t inner[Sha1::kDigestSize];
-
-    std::fill(pad, pad + 48, 0x36);
-    Md5 md5;
-    md5.update(messages_.data(), messages_.size());
-    md5.update(sender, 4);
-    md5.update(master_, sizeof master_);
-    md5.update(pad, 48);
-    md5.final(inner);
-    std::fill(pad, pad + 48, 0x5C);
-    md5.init();
-    md5.update(master_, sizeof master_);
-    md5.update(pad, 48);
-    md5.update(inner, Md5::kDigestSize);
-    md5.final(out);
-
-    std::fill(pad, pad + 40, 0x36);
-    Sha1 sha;
-    sha.update(messages_.data(), messages_.size());
-    sha.update(sender, 4);
-    sha.update(master_, sizeof master_);
-    sha.update(pad, 40);
-    sha.final(inner);
-    std::fill(pad, pad + 40, 0x5C);
-    sha.init();
-    sha.update(master_, sizeof master_);
-    sha.update(pad, 40);
-    sha.update(inner, Sha1::kDigestSize);
-    sha.final(out + Md5::kDigestSize);
+    // The MD5 half pads with 48 bytes, the SHA-1 half with 40 (RFC 6101, 5.6.9).
+    finishedHalf<Md5>(messages_.data(), messages_.size(), sender, master_, sizeof master_, 48, out);
+    finishedHalf<Sha1>(messages_.data(), messages_.size(), sender, master_, sizeof master_, 40,
+                       out + Md5::kDigestSize);
 }
 
 void SslHandshake::sendClientFinished() {
