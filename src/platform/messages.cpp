@@ -13,6 +13,9 @@ struct Message {
 
 // Kept in ascending order of number.
 constexpr Message kMessages[] = {
+    {105, "Windows sockets initialization failed."},
+    {198,
+     "There is an active session with the IBM Host. Do you really want to close this program ?"},
     {32778, "Do you really want to reset the configuration ?"},
     {32784, "Reset configuration to installation state."},
     {32787,
@@ -21,6 +24,7 @@ constexpr Message kMessages[] = {
     {32807, "Cannot open EBCDIC-ASCII file. Check menu - settings - language."},
     {32808, "Cannot open the Ebcdic translation file. Check menu - settings - language."},
     {32837, "Cannot open the keyboard layout file. Check menu - settings - language."},
+    {32844, "Possible to use Ctrl C and Ctrl V as Copy/Paste keys"},
     {32848, "Syntax error in keyboard layout file: %1\n"},
     {32853,
      "SECURITY WARNING. Program has been started in log mode. All keyboard data (including "
@@ -30,11 +34,16 @@ constexpr Message kMessages[] = {
     {32856, "Cannot access the socket interface. Check the tcp/ip protocol stack."},
     {32857, "Cannot send data to the host. Check TCP/IP protocol stack."},
     {32858, "It is only possible to create 1 connection to a host from Lyrn TN3270."},
+    {32861, "Ignore border in font size calculation"},
     {32863,
      "Cannot rename config32.txt file to config32.old. Your configuration will be overwritten "
      "with the elements from config32.txt on the next program start. Please remove file "
      "config32.txt to prevent this situation."},
     {32864, "Not a legal value. Enter a value between 00 and ff."},
+    {32866,
+     "Running a session with keep-alive, will keep an ISDN session online, and therefore  use "
+     "phone resources (Money). Please make sure your system administrator can accept it, before "
+     "continue using this special parameter."},
     {32869, "A connect request has been aborted (left mouse key pressed)."},
 };
 

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "engine/read_reply.h"
-
 #include "mapping/ebcdic_file.h"
 #include "mapping/key_file.h"
 
@@ -23,7 +22,9 @@ Terminal::Terminal(const Settings& initial, UserInterface& ui, Transport& transp
     session.setConnecting([this] { resetAutoLogin(engine); });
 }
 
-Terminal::~Terminal() { engine.setExtensions(nullptr); }
+Terminal::~Terminal() {
+    engine.setExtensions(nullptr);
+}
 
 void Terminal::recordDelivered(size_t length, bool pending) {
     sendEngineOutput();
@@ -75,6 +76,12 @@ void Terminal::clickCell(int row, int column) {
 void Terminal::attentionCommand(uint8_t aid, std::string_view name) {
     sendAidByName(engine, aid, name);
     session.sendPendingRecord();
+}
+
+void Terminal::localCommand(int function) {
+    if (runLocalFunction(engine, *this, function)) {
+        sendEngineOutput();
+    }
 }
 
 bool Terminal::loadCodePage(const std::string& path) {

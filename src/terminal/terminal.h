@@ -52,6 +52,9 @@ class Terminal : private KeyboardHost {
 
     // The menu commands Clear, PA1, PA2 and PA3: the key without the lock check.
     void attentionCommand(uint8_t aid, std::string_view name);
+    // The menu commands that run a local function (a HostFunction code) at
+    // once, without the lock check: Erase Input, Erase Field, Dup, Field Mark.
+    void localCommand(int function);
 
     // The six status-line panes, as the status bar shows them on an idle pass.
     // Showing a program check consumes it.
@@ -66,7 +69,7 @@ class Terminal : private KeyboardHost {
     TrafficLog log;
     Session session;
 
-private:
+  private:
     // KeyboardHost
     bool recordMode() const override { return session.recordMode(); }
     void sendRaw(const uint8_t* data, size_t length) override { session.send(data, length, false); }
