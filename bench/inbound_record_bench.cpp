@@ -11,7 +11,6 @@
 namespace kestrel {
 namespace {
 
-
 void appendAddress(std::vector<uint8_t>& record, int address) {
     const auto bytes = vt::encodeAddress(address);
     record.insert(record.end(), bytes.begin(), bytes.end());
