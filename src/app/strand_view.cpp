@@ -83,13 +83,17 @@ void CStrandView::invalidateCrosshair(const CursorMove& move) {
     }
 }
 
-void CStrandView::repaintRequest(Repaint kind) {
+bool CStrandView::followRowCount() {
     const int rows = terminal_->image.visibleRows();
-    if (rows != rows_) {
-        rows_ = rows;
-        refitFont();
-        kind = Repaint::Full;
+    if (rows == rows_) {
+        return false;
     }
+    rows_ = rows;
+    refitFont();
+    return true;
+}
+
+void CStrandView::repaintRequest(Repaint kind) {
     if (kind == Repaint::Full) {
         fullRepaint();
     } else {
@@ -98,6 +102,7 @@ void CStrandView::repaintRequest(Repaint kind) {
 }
 
 void CStrandView::fullRepaint() {
+    followRowCount();
     placeCursor();
     DisplayImage& image = terminal_->image;
     for (int row = 1; row <= rows_; ++row) {
@@ -109,6 +114,11 @@ void CStrandView::fullRepaint() {
 }
 
 void CStrandView::incrementalRepaint() {
+    // The host switched the screen size: the font is fitted anew.
+    if (followRowCount()) {
+        fullRepaint();
+        return;
+    }
     placeCursor();
     for (const CellSpan& span : invalidationSpans(terminal_->image)) {
         update(cellRect(span.row, span.column, span.count));

@@ -24,6 +24,7 @@ class CStrandView : public QWidget {
     const ScreenPainter& painter() const { return painter_; }
 
     // The repaints the terminal asks for: a full one marks every visible cell.
+    // A change of the screen's rows refits the font and repaints it all.
     void repaintRequest(Repaint kind);
     void fullRepaint();
     void incrementalRepaint();
@@ -47,6 +48,8 @@ class CStrandView : public QWidget {
     bool focusNextPrevChild(bool) override { return false; }
 
   private:
+    // Follows a change of the screen's rows; true when the font was refitted.
+    bool followRowCount();
     void placeCursor();
     void invalidateCrosshair(const CursorMove& move);
     QRect cellRect(int row, int column, int count) const;

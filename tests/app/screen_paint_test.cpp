@@ -121,6 +121,19 @@ class ScreenPaintTest : public QObject {
         QVERIFY(cell().cellHeight * 24 > view->height() - 2 * cell().cellHeight);
     }
 
+    void alternateSizeRefitsTheFont() {
+        settings.alternate = 32;
+        start(settings);
+        const int rowHeight24 = cell().cellHeight;
+        const Bytes alternate = {0x7E, 0xC2, 0xC8};  // Erase/Write Alternate: 32 rows
+        terminal().receiveRecord(alternate.data(), alternate.size());
+        view->incrementalRepaint();
+        QCOMPARE(terminal().image.visibleRows(), 32);
+        QVERIFY(cell().cellHeight < rowHeight24);
+        QVERIFY(cell().cellHeight * 32 <= view->height());
+        QVERIFY(cellShows(view->grab().toImage(), 1, 1, QColor(0, 255, 0)));
+    }
+
     void protectedReverseAndUnderlinedText() {
         start(settings);
         const QImage image = grabScreen();
