@@ -66,14 +66,49 @@ CMainFrame::CMainFrame(const ParsedCommandLine& commandLine, SettingsStore& stor
     toolbar_->setVisible(settings.knap_bar != 0);
     updateTitle();
 
-    // The idle pass of the event loop: whenever it is about to wait.
-    idleConnection_ =
-        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
-                [this] { idleUpdate(); });
+    // The idle pass: when the event loop is about to wait after an event
+    // that may have changed something: input, a timer, the socket, a queued
+    // call. Painting and layout do not count, or a program check would be
+    // consumed by the repaint that its own text causes.
+    qApp->installEventFilter(this);
+    idleConnection_ = connect(QAbstractEventDispatcher::instance(),
+                              &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+                                  if (idlePending_) {
+                                      idlePending_ = false;
+                                      idleUpdate();
+                                  }
+                              });
 }
 
 CMainFrame::~CMainFrame() {
     disconnect(idleConnection_);
+    qApp->removeEventFilter(this);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::Timer:
+        case QEvent::SockAct:
+        case QEvent::SockClose:
+            idlePending_ = true;
+            break;
+        case QEvent::MetaCall:
+            // Animation frames are the style's own business.
+            if (!watched->inherits("QAnimationTimer")) {
+                idlePending_ = true;
+            }
+            break;
+        default:
+            break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::updateTitle() {

@@ -47,6 +47,8 @@ class CMainFrame : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // Notes the events after which the next idle pass runs.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildMenus();
@@ -84,6 +86,7 @@ class CMainFrame : public QMainWindow {
     std::multimap<int, QAction*> toolbarActions_;
     std::map<int, Binding> bindings_;
     QMetaObject::Connection idleConnection_;
+    bool idlePending_ = true;
     bool firstIdleDone_ = false;
     bool closing_ = false;
 };

@@ -1,9 +1,11 @@
 #include "app/strand_view.h"
 
+#include <QDateTime>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
+#include <algorithm>
 
 #include "app/key_translation.h"
 #include "app/screen_font.h"
@@ -207,6 +209,7 @@ void CStrandView::keyPressEvent(QKeyEvent* event) {
 void CStrandView::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     focus_ = true;
+    focusGainedAt_ = QDateTime::currentSecsSinceEpoch();
     fullRepaint();
 }
 
@@ -216,15 +219,37 @@ void CStrandView::focusOutEvent(QFocusEvent* event) {
     incrementalRepaint();
 }
 
+std::optional<std::pair<int, int>> CStrandView::cellAt(QPointF position) const {
+    if (!painter_.hasFont()) {
+        return std::nullopt;
+    }
+    const CellGeometry& cell = painter_.cell();
+    const QPoint at = position.toPoint();
+    return std::pair{std::clamp(at.y() / cell.cellHeight + 1, 1, rows_),
+                     std::clamp(at.x() / cell.cellWidth + 1, 1, DisplayImage::kScreenColumns)};
+}
+
 void CStrandView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !painter_.hasFont()) {
+    pressedCell_.reset();
+    if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
     }
-    const CellGeometry& cell = painter_.cell();
-    const QPoint at = event->position().toPoint();
-    terminal_->clickCell(at.y() / cell.cellHeight + 1, at.x() / cell.cellWidth + 1);
-    incrementalRepaint();
+    // The click that gives the window the focus does not move the cursor.
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    if (!terminal_->settings.mouse_cursor && now <= focusGainedAt_ + 1) {
+        return;
+    }
+    pressedCell_ = cellAt(event->position());
+}
+
+void CStrandView::mouseReleaseEvent(QMouseEvent* event) {
+    const auto released = cellAt(event->position());
+    if (event->button() == Qt::LeftButton && pressedCell_ && released == pressedCell_) {
+        terminal_->clickCell(released->first, released->second);
+        incrementalRepaint();
+    }
+    pressedCell_.reset();
 }
 
 }  // namespace kestrel

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "app/screen_painter.h"
 #include "config/settings.h"
@@ -44,7 +46,9 @@ class CStrandView : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // A click (press and release on one cell) moves the cursor there.
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     bool focusNextPrevChild(bool) override { return false; }
 
   private:
@@ -53,6 +57,8 @@ class CStrandView : public QWidget {
     void placeCursor();
     void invalidateCrosshair(const CursorMove& move);
     QRect cellRect(int row, int column, int count) const;
+    // The cell (row, column) under a point of the view, clamped to the grid.
+    std::optional<std::pair<int, int>> cellAt(QPointF position) const;
 
     QtTransport transport_;
     std::unique_ptr<Terminal> terminal_;
@@ -62,6 +68,8 @@ class CStrandView : public QWidget {
     bool focus_ = false;
     bool blinkHidden_ = false;
     long cellsPainted_ = 0;
+    qint64 focusGainedAt_ = 0;  // whole seconds
+    std::optional<std::pair<int, int>> pressedCell_;
 };
 
 }  // namespace kestrel

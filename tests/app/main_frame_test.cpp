@@ -297,6 +297,21 @@ class MainFrameTest : public QObject {
         QCOMPARE(f.windowTitle(), QString("Untitled - Lyrn W32 TN3270"));
     }
 
+    void programCheckShowsUntilTheNextIdlePass() {
+        CMainFrame& f = start("");
+        f.showPlaced();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        waitUntil([] { return false; }, 100);                    // the window has settled
+        const uint8_t cutOffOrder[] = {0xF5, 0xC2, 0x11, 0x40};  // SBA without its address
+        f.terminal().receiveRecord(cutOffOrder, sizeof cutOffOrder);
+        QVERIFY(waitUntil([&] { return f.paneText(5) == "X-PROG ERROR"; }));
+        // Its own repaint does not take it away; the next event does.
+        QTest::qWait(100);
+        QCOMPARE(f.paneText(5), QString("X-PROG ERROR"));
+        QTimer::singleShot(0, [] {});
+        QVERIFY(waitUntil([&] { return f.paneText(5) == QString(12, ' '); }));
+    }
+
     void closeAsksWhileConnected_data() {
         QTest::addColumn<int>("confirm");
         QTest::addColumn<int>("answer");

@@ -223,6 +223,21 @@ class ScreenPaintTest : public QObject {
         QCOMPARE(image.pixelColor(40 * cell().cellWidth + 2, y) == kCursorGrey, horizontal);
     }
 
+    void clickMovesTheCursorButNotTheClickThatGaveTheFocus() {
+        start(settings);
+        const QPoint cell10x20((20 - 1) * cell().cellWidth + 2, (10 - 1) * cell().cellHeight + 2);
+        QTest::mouseClick(view.get(), Qt::LeftButton, {}, cell10x20);
+        QCOMPARE(terminal().engine.cursorPosition(), 0x0101);  // the focus came just now
+
+        terminal().settings.mouse_cursor = 1;
+        QTest::mouseClick(view.get(), Qt::LeftButton, {}, cell10x20);
+        QCOMPARE(terminal().engine.cursorPosition(), (10 << 8) | 20);
+        // Press and release on different cells is no click.
+        QTest::mousePress(view.get(), Qt::LeftButton, {}, QPoint(2, 2));
+        QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(2 + 3 * cell().cellWidth, 2));
+        QCOMPARE(terminal().engine.cursorPosition(), (10 << 8) | 20);
+    }
+
     void typingOneCharacterRepaintsItsCellAndTheCursorCell() {
         start(settings);
         terminal().engine.cursorAddress = 4 * 80 + 1;  // row 5, column 2: the unprotected field
