@@ -35,12 +35,19 @@ CMainFrame::CMainFrame(const ParsedCommandLine& commandLine, SettingsStore& stor
 
     view_ = new CStrandView(configuration_.settings, ui_, this);
     setCentralWidget(view_);
-    ui_.setRepaintHandler([this](Repaint kind) { view_->repaintRequest(kind); });
+    ui_.setRepaintHandler([this](Repaint kind) {
+        if (view_) {
+            view_->repaintRequest(kind);
+        }
+    });
     ui_.setTitleHandler([this](const std::string& title) {
         document_.setTitle(title);
         updateTitle();
     });
     ui_.setTimerHandler([this](int id) {
+        if (!view_) {
+            return;
+        }
         if (id == timer::Blink) {
             view_->blinkTick();
         } else {
@@ -83,6 +90,9 @@ CMainFrame::CMainFrame(const ParsedCommandLine& commandLine, SettingsStore& stor
 CMainFrame::~CMainFrame() {
     disconnect(idleConnection_);
     qApp->removeEventFilter(this);
+    // The view's session ends while the user interface it talks to is alive.
+    delete view_;
+    view_ = nullptr;
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
