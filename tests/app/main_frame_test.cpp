@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
@@ -18,6 +19,7 @@
 #include <functional>
 
 #include "app/commands.h"
+#include "app/gethost.h"
 #include "support/temp_dir.h"
 
 namespace kestrel {
@@ -295,6 +297,36 @@ class MainFrameTest : public QObject {
         QVERIFY(f.action(command::Connect)->isEnabled());
         QVERIFY(!f.action(command::Disconnect)->isEnabled());
         QCOMPARE(f.windowTitle(), QString("Untitled - Lyrn W32 TN3270"));
+    }
+
+    void connectCommandAsksForTheHostOrConnectsAtOnce() {
+        DemoHost host;
+        const std::string section = "Version 1.0/1";
+        store.writeInt(section, "color_bg", 0);
+        store.writeString(section, "host_name", "127.0.0.1");
+        store.writeInt(section, "port", host.port());
+
+        // With /R1 the stored host is connected without the dialog.
+        CMainFrame& direct = start("/R1");
+        direct.showPlaced();
+        direct.action(command::Connect)->trigger();
+        QVERIFY(waitUntil([&] { return direct.paneText(1) == "ONLINE "; }));
+        frame.reset();
+
+        // Otherwise the Connect dialog asks, and what is typed there is used.
+        CMainFrame& asking = start("");
+        asking.showPlaced();
+        asking.terminal().settings.host_name = "unused.example";
+        QTimer::singleShot(50, [&host] {
+            auto* dialog = qobject_cast<gethost*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* text = dialog->findChild<QLineEdit*>();
+            text->setText(QString("127.0.0.1:%1").arg(host.port()));
+            dialog->accept();
+        });
+        asking.action(command::Connect)->trigger();
+        QVERIFY(waitUntil([&] { return asking.paneText(1) == "ONLINE "; }));
+        QCOMPARE(asking.terminal().settings.host_hist, "127.0.0.1:" + std::to_string(host.port()));
     }
 
     void programCheckShowsUntilTheNextIdlePass() {
