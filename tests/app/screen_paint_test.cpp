@@ -134,6 +134,14 @@ class ScreenPaintTest : public QObject {
         QVERIFY(cellShows(view->grab().toImage(), 1, 1, QColor(0, 255, 0)));
     }
 
+    void tooSmallAWindowStillGetsAFont() {
+        start(settings);
+        view->resize(60, 30);
+        QCOMPARE(terminal().settings.fontsize, 1);
+        QVERIFY(view->painter().hasFont());
+        view->grab();  // paints, clipped
+    }
+
     void protectedReverseAndUnderlinedText() {
         start(settings);
         const QImage image = grabScreen();
