@@ -117,7 +117,6 @@ constexpr CommandText kTexts[] = {
     {32781, nullptr, "Unlock the keyboard"},
     {59392, nullptr, "Show or hide the toolbar"},
     {59393, nullptr, "Show or hide the status bar"},
-    {32784, nullptr, nullptr},  // the string table's prompt
     {32860, nullptr, "Keep keys typed while the host is busy for its next screen"},
     {32846, nullptr, "Sound the bell on input errors and host alarms"},
     {57664, nullptr, "Program name and version"},

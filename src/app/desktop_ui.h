@@ -34,8 +34,6 @@ class DesktopUi : public UserInterface {
     void stopTimer(int id) override { timers_.stop(id); }
     void postExit() override;
 
-    bool timerActive(int id) const { return timers_.active(id); }
-
   private:
     QPointer<QWidget> window_;
     std::function<void(Repaint)> repaint_;

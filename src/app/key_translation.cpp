@@ -4,20 +4,10 @@
 #include <QKeyEvent>
 
 #include "mapping/display_charset.h"
+#include "mapping/virtual_keys.h"
 
 namespace kestrel {
 namespace {
-
-constexpr int kVkControl = 0x11;
-constexpr int kVkPause = 0x13;
-constexpr int kVkPageUp = 0x21;
-constexpr int kVkPageDown = 0x22;
-constexpr int kVkEnd = 0x23;
-constexpr int kVkHome = 0x24;
-constexpr int kVkPrint = 0x2C;
-constexpr int kVkDelete = 0x2E;
-constexpr int kVkF1 = 0x70;
-constexpr int kVkScroll = 0x91;
 
 // The right-hand Ctrl: its X11 keysym and keycode (also Wayland's), and the
 // Windows scan code with the extended-key bit.
@@ -33,7 +23,7 @@ constexpr int kCtrlBackspace = key_code::kRubout;
 // The key code of a key the terminal takes as a key, or nothing.
 std::optional<int> keyCodeFor(int qtKey, bool keypad) {
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) {
-        return kVkF1 + (qtKey - Qt::Key_F1);
+        return vk::kF1 + (qtKey - Qt::Key_F1);
     }
     switch (qtKey) {
         case Qt::Key_Tab:
@@ -46,23 +36,23 @@ std::optional<int> keyCodeFor(int qtKey, bool keypad) {
         case Qt::Key_Insert:
             return key_code::kInsert;
         case Qt::Key_Delete:
-            return kVkDelete;
+            return vk::kDelete;
         case Qt::Key_Home:
-            return kVkHome;
+            return vk::kHome;
         case Qt::Key_End:
-            return kVkEnd;
+            return vk::kEnd;
         case Qt::Key_PageUp:
-            return kVkPageUp;
+            return vk::kPageUp;
         case Qt::Key_PageDown:
-            return kVkPageDown;
+            return vk::kPageDown;
         case Qt::Key_Backspace:
             return key_code::kBackspace;
         case Qt::Key_Pause:
-            return kVkPause;
+            return vk::kPause;
         case Qt::Key_ScrollLock:
-            return kVkScroll;
+            return vk::kScroll;
         case Qt::Key_Print:
-            return kVkPrint;
+            return vk::kPrint;
         case Qt::Key_Left:
             return key_code::kLeft;
         case Qt::Key_Up:
@@ -159,7 +149,7 @@ KeyInput translateKeyPress(int qtKey, Qt::KeyboardModifiers modifiers, quint32 n
     }
 
     if (isRightCtrl(qtKey, nativeScanCode, nativeVirtualKey)) {
-        input.key = KeyStroke{kVkControl, true, shift, key_code::kExtendedKey};
+        input.key = KeyStroke{vk::kControl, true, shift, key_code::kExtendedKey};
         return input;
     }
 

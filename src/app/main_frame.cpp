@@ -21,6 +21,11 @@ namespace {
 
 constexpr int kFrameMessage = 198;
 
+// A 0/1 setting flipped by its menu command.
+void toggle(int& setting) {
+    setting = setting ? 0 : 1;
+}
+
 QString qt(const char* text) {
     return QString::fromUtf8(text ? text : "");
 }
@@ -229,10 +234,6 @@ void CMainFrame::run(int command) {
     updateActions();
 }
 
-void CMainFrame::toggle(int& setting) {
-    setting = setting ? 0 : 1;
-}
-
 void CMainFrame::bindCommands() {
     Terminal& t = terminal();
     Settings& s = t.settings;
@@ -277,10 +278,9 @@ void CMainFrame::bindCommands() {
         }
     });
     bind(
-        command::Typeahead, [&s] { s.typeahead = s.typeahead ? 0 : 1; }, {},
-        [&s] { return s.typeahead != 0; });
+        command::Typeahead, [&s] { toggle(s.typeahead); }, {}, [&s] { return s.typeahead != 0; });
     bind(
-        command::Bell, [&s] { s.bell = s.bell ? 0 : 1; }, {}, [&s] { return s.bell != 0; });
+        command::Bell, [&s] { toggle(s.bell); }, {}, [&s] { return s.bell != 0; });
     bind(command::About, [this] { showAbout(); });
 
     bind(command::Pa1, [&t] { t.attentionCommand(aid::kPa1, "PA1"); });

@@ -62,7 +62,6 @@ class CMainFrame : public QMainWindow {
     void updateActions();
     void updateTitle();
     void connectCommand();
-    void toggle(int& setting);
     void showAbout();
     std::vector<int> toolbarCommands() const;
     std::optional<WindowPlacement> placement() const;

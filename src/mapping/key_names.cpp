@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "mapping/virtual_keys.h"
+
 namespace kestrel {
 
 const std::array<PcKey, kPcKeyCount> kPcKeys = {{
@@ -92,26 +94,7 @@ const std::array<HostFunction, kHostFunctionCount> kHostFunctions = {{
 
 namespace {
 
-// Windows virtual-key codes of the bindable keys, and the engine's codes for the
-// two control letters.
-constexpr int kVkBackspace = 0x08;
-constexpr int kVkReturn = 0x0D;
-constexpr int kVkControl = 0x11;
-constexpr int kVkPause = 0x13;
-constexpr int kVkEscape = 0x1B;
-constexpr int kVkPageUp = 0x21;
-constexpr int kVkPageDown = 0x22;
-constexpr int kVkEnd = 0x23;
-constexpr int kVkHome = 0x24;
-constexpr int kVkPrint = 0x2C;
-constexpr int kVkDelete = 0x2E;
-constexpr int kVkMultiply = 0x6A;
-constexpr int kVkAdd = 0x6B;
-constexpr int kVkSubtract = 0x6D;
-constexpr int kVkDivide = 0x6F;
-constexpr int kVkF1 = 0x70;
-constexpr int kVkF12 = 0x7B;
-constexpr int kVkScroll = 0x91;
+// The engine's codes for the two control letters, and the extended-key flag.
 constexpr int kCtrlC = 0x1063;
 constexpr int kCtrlP = 0x1070;
 constexpr int kExtendedKey = 0x100;
@@ -147,49 +130,49 @@ std::string_view keyDisplayName(std::string_view word) {
 }
 
 std::optional<int> pcKeyForKeyEvent(int virtualKey, bool ctrl, bool shift, int flags) {
-    if (virtualKey >= kVkF1 && virtualKey <= kVkF12) {
+    if (virtualKey >= vk::kF1 && virtualKey <= vk::kF12) {
         const int base = ctrl ? (shift ? pc_key::kCtrlShiftF1 : pc_key::kCtrlF1)
                               : (shift ? pc_key::kShiftF1 : pc_key::kF1);
-        return base + (virtualKey - kVkF1);
+        return base + (virtualKey - vk::kF1);
     }
     const bool extended = (flags & kExtendedKey) != 0;
     switch (virtualKey) {
-        case kVkHome:
+        case vk::kHome:
             return pc_key::kHome;
-        case kVkEnd:
+        case vk::kEnd:
             return pc_key::kEnd;
-        case kVkPageUp:
+        case vk::kPageUp:
             return pc_key::kPageUp;
-        case kVkPageDown:
+        case vk::kPageDown:
             return pc_key::kPageDown;
-        case kVkEscape:
+        case vk::kEscape:
             return shift ? pc_key::kShiftEscape : pc_key::kEscape;
-        case kVkReturn:
+        case vk::kReturn:
             return extended ? pc_key::kKeypadEnter : pc_key::kReturn;
-        case kVkBackspace:
+        case vk::kBackspace:
             return pc_key::kBackspace;
-        case kVkDelete:
+        case vk::kDelete:
             return pc_key::kDelete;
-        case kVkControl:
+        case vk::kControl:
             // Only the right-hand Ctrl key is bindable; the left one stays a modifier.
             return extended ? std::optional<int>(pc_key::kRightCtrl) : std::nullopt;
-        case kVkPause:
+        case vk::kPause:
             return pc_key::kPause;
-        case kVkScroll:
+        case vk::kScroll:
             return pc_key::kScrollLock;
-        case kVkPrint:
+        case vk::kPrint:
             return pc_key::kPrint;
-        case kVkAdd:
+        case vk::kAdd:
             return pc_key::kKeypadPlus;
-        case kVkSubtract:
+        case vk::kSubtract:
             return pc_key::kKeypadMinus;
         case kCtrlP:
             return pc_key::kCtrlP;
         case kCtrlC:
             return pc_key::kCtrlC;
-        case kVkDivide:
+        case vk::kDivide:
             return pc_key::kKeypadDivide;
-        case kVkMultiply:
+        case vk::kMultiply:
             return pc_key::kKeypadMultiply;
         default:
             return std::nullopt;
